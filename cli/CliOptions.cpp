@@ -1,0 +1,145 @@
+#include "CliOptions.h"
+
+namespace velquist::cli {
+
+const char* const kUsage =
+    "Usage: velquist-decode [--mode hex|netadrd|string|raw] [--text TEXT | FILE]\n"
+    "\n"
+    "Decodes one Diebold 911/912 terminal protocol message and writes its decoded\n"
+    "text (CR LF line ends) to standard output.\n"
+    "\n"
+    "The message is TEXT, or else the contents of FILE, or of standard input when\n"
+    "FILE is absent or \"-\"; one final line end of a file or of standard input is\n"
+    "ignored.\n"
+    "\n"
+    "  -m, --mode MODE   how the message is written:\n"
+    "                      hex      the bytes as hex pairs (\"ASCII Hex Mode\", default)\n"
+    "                      netadrd  a Base24 NETADRD trace block, hex in columns 15-73\n"
+    "                      string   plain text, \"~\" standing for FS\n"
+    "                      raw      the text is the message, unchanged\n"
+    "  -t, --text TEXT   decode TEXT instead of reading a file\n"
+    "  -h, --help        show this help and exit\n"
+    "      --version     show the version and exit\n"
+    "\n"
+    "Exit status: 0 decoded (or empty input), 1 the message could not be decoded\n"
+    "(\"Error: ...\" on standard error), 2 usage or input error.\n";
+
+std::optional<TInputMode> ModeFromName(std::string_view name) {
+    if (name == "hex") {
+        return TInputMode::AsciiHex;
+    }
+    if (name == "netadrd") {
+        return TInputMode::Netadrd;
+    }
+    if (name == "string") {
+        return TInputMode::String;
+    }
+    if (name == "raw") {
+        return TInputMode::None;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Splits "--name=value" into its parts; `value` stays empty without "=". Short
+// options ("-m") take their value from the next argument only.
+void SplitOption(std::string_view arg, std::string_view& name,
+                 std::optional<std::string_view>& value) {
+    const auto equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
+    name = arg.substr(0, equals);
+    if (equals != std::string_view::npos) {
+        value = arg.substr(equals + 1);
+    }
+}
+
+} // namespace
+
+TParseResult ParseArguments(std::span<const std::string_view> args) {
+    TParseResult result;
+    auto& options = result.Options;
+    bool haveFile = false;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
+        if (!isOption) {
+            if (haveFile) {
+                result.Error = "more than one FILE given: '" + std::string(arg) + "'";
+                return result;
+            }
+            options.File = arg;
+            haveFile = true;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+
+        std::string_view name;
+        std::optional<std::string_view> value;
+        SplitOption(arg, name, value);
+        const bool takesValue =
+            name == "--mode" || name == "-m" || name == "--text" || name == "-t";
+        if (takesValue && !value) {
+            if (i + 1 >= args.size()) {
+                result.Error = "option '" + std::string(name) + "' needs a value";
+                return result;
+            }
+            value = args[++i];
+        } else if (!takesValue && value) {
+            result.Error = "option '" + std::string(name) + "' takes no value";
+            return result;
+        }
+
+        if (name == "--mode" || name == "-m") {
+            const auto mode = ModeFromName(*value);
+            if (!mode) {
+                result.Error =
+                    "unknown mode '" + std::string(*value) + "' (use hex, netadrd, string or raw)";
+                return result;
+            }
+            options.Mode = *mode;
+        } else if (name == "--text" || name == "-t") {
+            options.Text = std::string(*value);
+        } else if (name == "--help" || name == "-h") {
+            options.Help = true;
+        } else if (name == "--version") {
+            options.Version = true;
+        } else {
+            result.Error = "unknown option '" + std::string(arg) + "'";
+            return result;
+        }
+    }
+
+    if (options.Text && haveFile) {
+        result.Error = "give either --text or FILE, not both";
+    }
+    return result;
+}
+
+void DropFinalLineEnd(std::string& text) {
+    if (text.ends_with("\r\n")) {
+        text.resize(text.size() - 2);
+    } else if (text.ends_with('\n')) {
+        text.pop_back();
+    }
+}
+
+std::string ToCrLf(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 16);
+    char previous = '\0';
+    for (const char c : text) {
+        if (c == '\n' && previous != '\r') {
+            result.push_back('\r');
+        }
+        result.push_back(c);
+        previous = c;
+    }
+    return result;
+}
+
+} // namespace velquist::cli

@@ -1,0 +1,96 @@
+// Decoding when memory runs out part-way: the decode either completes with the
+// whole text or ends with the error "Out of memory"; it never hands back a text
+// that was silently cut short.
+//
+// The global allocation functions are replaced by ones that can be told to fail
+// at the n-th allocation from now, and every n is tried in turn.
+
+#include "TestUtil.h"
+#include "UDiebold.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Allocations left before the next one fails; negative means never fail.
+long gAllocationsBeforeFailure = -1;
+
+void* Allocate(std::size_t size) {
+    if (gAllocationsBeforeFailure == 0) {
+        gAllocationsBeforeFailure = -1;
+        throw std::bad_alloc();
+    }
+    if (gAllocationsBeforeFailure > 0) {
+        --gAllocationsBeforeFailure;
+    }
+    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+namespace velquist {
+namespace {
+
+class OutOfMemory : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(OutOfMemory, GivesTheWholeTextOrTheError) {
+    const std::string message = GetParam();
+    const TDecodeResult reference = DecodeMessage(message);
+    ASSERT_TRUE(reference.Ok || !reference.Error.empty());
+
+    int failures = 0;
+    for (long n = 0;; ++n) {
+        gAllocationsBeforeFailure = n;
+        const TDecodeResult result = DecodeMessage(message);
+        const bool failed = gAllocationsBeforeFailure == -1;
+        gAllocationsBeforeFailure = -1;
+        if (!failed) {
+            // The n-th allocation was never reached: every earlier one was tried.
+            EXPECT_EQ(result.Ok, reference.Ok);
+            EXPECT_EQ(result.Text, reference.Text);
+            break;
+        }
+        ++failures;
+        if (result.Ok) {
+            EXPECT_EQ(result.Text, reference.Text) << "allocation " << n;
+        } else {
+            EXPECT_TRUE(result.Error == "Out of memory" || result.Error == reference.Error)
+                << "allocation " << n << ": " << result.Error;
+            EXPECT_EQ(result.Text, "");
+        }
+    }
+    EXPECT_GT(failures, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, OutOfMemory,
+                         ::testing::Values(test::Msg({"AB", "CD", "", std::string(100, 'x')}),
+                                           test::Msg({"1", "001", "002", "3"}),
+                                           test::Msg({"1", "001"})));
+
+} // namespace
+} // namespace velquist
