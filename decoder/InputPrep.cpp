@@ -17,14 +17,10 @@ constexpr std::size_t kNetadrdColumns = 59; // columns 15 to 73
 
 TInputMode InputModeFromIndex(int index) {
     switch (index) {
-    case 0:
-        return TInputMode::AsciiHex;
-    case 1:
-        return TInputMode::Netadrd;
-    case 2:
-        return TInputMode::String;
-    default:
-        return TInputMode::None;
+    case 0: return TInputMode::AsciiHex;
+    case 1: return TInputMode::Netadrd;
+    case 2: return TInputMode::String;
+    default: return TInputMode::None;
     }
 }
 
@@ -72,14 +68,10 @@ std::string TildesToFieldSeparators(std::string_view text) {
 
 std::string PrepareMessage(std::string_view text, TInputMode mode) {
     switch (mode) {
-    case TInputMode::AsciiHex:
-        return HexPairsToBytes(text);
-    case TInputMode::Netadrd:
-        return HexPairsToBytes(ExtractNetadrdHex(SplitLines(text)));
-    case TInputMode::String:
-        return TildesToFieldSeparators(text);
-    case TInputMode::None:
-        break;
+    case TInputMode::AsciiHex: return HexPairsToBytes(text);
+    case TInputMode::Netadrd: return HexPairsToBytes(ExtractNetadrdHex(SplitLines(text)));
+    case TInputMode::String: return TildesToFieldSeparators(text);
+    case TInputMode::None: break;
     }
     return std::string(text);
 }

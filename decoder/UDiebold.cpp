@@ -42,23 +42,16 @@ TDMsgType ClassifyMessage(std::string_view message) {
     const std::string_view c2 = CharAt(message, 2);
     if (c2 == "2") {
         switch (c1) {
-        case '1':
-            return mtUnsolicited;
-        case '2':
-            return mtSolicited;
-        default:
-            return mtUnknown;
+        case '1': return mtUnsolicited;
+        case '2': return mtSolicited;
+        default: return mtUnknown;
         }
     }
     switch (c1) {
-    case '1':
-        return c2 == "1" ? mtCustomerRequest : mtOperationalCommand;
-    case '3':
-        return mtWriteCommand;
-    case '4':
-        return mtFunctionCommand;
-    default:
-        return mtUnknown;
+    case '1': return c2 == "1" ? mtCustomerRequest : mtOperationalCommand;
+    case '3': return mtWriteCommand;
+    case '4': return mtFunctionCommand;
+    default: return mtUnknown;
     }
 }
 
@@ -80,11 +73,16 @@ const std::string& TDieboldMsg::Field(std::size_t i) const {
 
 std::string TDieboldMsg::BuildDecodedText() {
     switch (FMsgType) {
-    case mtOperationalCommand:
-        return OperationalCommandText();
-    default:
-        return FieldListing();
+    case mtCustomerRequest: return DecodeConsumerRequest();
+    case mtSolicited: return SolicitedText();
+    case mtUnsolicited: return UnsolicitedText();
+    case mtFunctionCommand: return FunctionCommandText();
+    case mtWriteCommand: return WriteCommandText();
+    case mtOperationalCommand: return OperationalCommandText();
+    case mtUnknown:
+    case mtWriteCommand7: break; // never the result of classification
     }
+    return FieldListing();
 }
 
 std::string TDieboldMsg::FieldListing() const {

@@ -1,0 +1,11 @@
+// INTERIM: this class is not decoded yet; its messages show the field listing.
+
+#include "UDiebold.h"
+
+namespace velquist {
+
+std::string TDieboldMsg::FunctionCommandText() const {
+    return FieldListing();
+}
+
+} // namespace velquist

@@ -1,0 +1,1 @@
+// INTERIM: the hardware configuration decoder is not built yet.

@@ -1,0 +1,1 @@
+// INTERIM: the tests of this message class come with its decoder.

@@ -1,0 +1,1 @@
+// INTERIM: the tests of the hardware configuration come with its decoder.
