@@ -1,1 +1,174 @@
-// INTERIM: the hardware configuration decoder is not built yet.
+// Hardware configuration: the device sub-field "B" of a solicited status that
+// reports configuration information.
+//
+// The characters after the "B" are hex digits, one per character ("0".."9",
+// ":".."?"); each pair of digits is one configuration byte, a bit map of
+// installed features. Bytes beyond the data read as 0, so every item of a
+// section is always shown, in its clear state where the data is missing.
+//
+//   bytes 0, 1, 2, 7     standard configuration (always)
+//   bytes 8, 9, 10, 11   expanded configuration (more than 32 digits)
+//   bytes 16, 18, 20, 21 double expanded configuration (more than 64 digits)
+
+#include "Format.h"
+#include "HexText.h"
+#include "UDiebold.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace velquist {
+
+namespace {
+
+constexpr std::size_t kExpandedDigits = 32;       // more digits than this: expanded
+constexpr std::size_t kDoubleExpandedDigits = 64; // more than this: double expanded
+
+// One item of a configuration bit map: the label, then the text for the bit's
+// state. An item without a label and without a clear text is a line that shows
+// only when its bit is set.
+struct TConfigBit {
+    std::uint8_t Byte;
+    std::uint8_t Bit;
+    std::string_view Label;
+    std::string_view SetText;
+    std::string_view ClearText;
+};
+
+constexpr std::string_view kPresent = "present\r\n";
+constexpr std::string_view kNotAvailable = "N/A\r\n";
+
+// Terminal mode, from the whole value of byte 0.
+constexpr std::array<std::string_view, 4> kModes = {
+    "", // any other value: nothing, not even a line end
+    "911 mode\r\n",
+    "912 mode (international)\r\n",
+    "912 mode (domestic)\r\n",
+};
+
+constexpr TConfigBit kStandardBits[] = {
+    {1, 7, "   b. Quick Cash Fascia: ", "enable\r\n", "disable\r\n"},
+    {1, 6, "      Card reader type: ", "swipe-style\r\n", "motorized or Dip\r\n"},
+    {1, 5, "      Enhanced deposit printer: ", kPresent, kNotAvailable},
+    {1, 3, "      VISA PIN PROM: ", kPresent, kNotAvailable},
+    {1, 1, "      Vandal shield: ", kPresent, kNotAvailable},
+    {1, 0, "      Withdrawal door: ", kPresent, kNotAvailable},
+    {2, 5, "   c. Securomatic After Hour depository: ", kPresent, kNotAvailable},
+    {2, 4, "      DES PIN hardware: ", kPresent, kNotAvailable},
+    {2, 3, "      Journal printer: ", kPresent, kNotAvailable},
+    {2, 2, "      Card reader: ", kPresent, kNotAvailable},
+    {2, 0, "      Depositor: ", kPresent, kNotAvailable},
+    {7, 5, "   d. Double expanded hardware configuration: ", "not available\r\n", "compatible\r\n"},
+    {7, 4, "      Consumer printer type: ", "80-column\r\n", "non 80-column\r\n"},
+    {7, 3, "      Consumer printer: ", kPresent, kNotAvailable},
+    {7, 2, "      Consumer display: ", kPresent, kNotAvailable},
+    {7, 0, "      Dispenser: ", kPresent, kNotAvailable},
+};
+
+constexpr TConfigBit kExpandedFeatureBits[] = {
+    {8, 7, "   a. Operation keys: ", "8 keys\r\n", "4 keys\r\n"},
+    {8, 6, "      Withdrawal door type: ", "motorized\r\n", "manual\r\n"},
+    {8, 4, "      Camera: ", kPresent, kNotAvailable},
+    {8, 3, "      Consumer printer paper selection: ", "blank paper\r\n", "paper w/TOF mark\r\n"},
+    {8, 2, "      Consumer display grid: ", "40 by 20\r\n", "32 by 16\r\n"},
+    {8, 1, "      Function keys mapped to ABCD: ", "left keys\r\n", "right keys\r\n"},
+    {8, 0, "", "      i Series/MDS terminal operating in TABS Native modes\r\n", ""},
+};
+
+constexpr std::uint8_t kPrinterColumnsByte = 9;
+constexpr std::uint8_t kCassetteDenominationsByte = 10;
+
+constexpr TConfigBit kExpandedDeviceBits[] = {
+    {11, 7, "   d. Check depositor: ", kPresent, kNotAvailable},
+    {11, 6, "      Coin dispenser: ", kPresent, kNotAvailable},
+    {11, 5, "      Electronic Data Capture (EDC): ", kPresent, kNotAvailable},
+    {11, 4, "      Color graphics feature: ", kPresent, kNotAvailable},
+    {11, 3, "      Type of Quick Cash terminal: ", "four-step\r\n", "three-step\r\n"},
+    {11, 0, "      Dip card reader: ", kPresent, kNotAvailable},
+};
+
+constexpr std::uint8_t kCoinDenominationsByte = 16;
+
+constexpr TConfigBit kDoubleExpandedBits[] = {
+    {18, 6, "      Phase II Voice Option: ", kPresent, kNotAvailable},
+    {18, 5, "      Card reader mounted for magnetic stripe up: ", kPresent, kNotAvailable},
+    {18, 4, "      Track 1 and Track 2 card writer: ", kPresent, kNotAvailable},
+    {18, 3, "      Smart chip card reader: ", kPresent, kNotAvailable},
+    {18, 2, "", "      VGA Plus (reserved)\r\n", ""},
+    {18, 1, "", "      VGA Plus with 512K video memory\r\n", ""},
+    {18, 0, "", "      VGA Plus with 256K video memory\r\n", ""},
+};
+
+constexpr std::uint8_t kBillLimitLowByte = 20;
+constexpr std::uint8_t kBillLimitHighByte = 21;
+
+// Denomination codes present, one line per set bit, from bit 7 down.
+constexpr std::array<std::string_view, 8> kDenominationLines = {
+    "       - Denomination code H\r\n", "       - Denomination code G\r\n",
+    "       - Denomination code F\r\n", "       - Denomination code E\r\n",
+    "       - Denomination code D\r\n", "       - Denomination code C\r\n",
+    "       - Denomination code B\r\n", "       - Denomination code A\r\n",
+};
+
+void AppendConfigBits(std::string& out, std::string_view digits, std::span<const TConfigBit> bits) {
+    for (const auto& item : bits) {
+        out += item.Label;
+        out += IsBitSet(static_cast<std::uint32_t>(HexByteAt(digits, item.Byte)), item.Bit)
+                   ? item.SetText
+                   : item.ClearText;
+    }
+}
+
+void AppendDenominations(std::string& out, int byte) {
+    for (unsigned bit = 8; bit-- > 0;) {
+        if (IsBitSet(static_cast<std::uint32_t>(byte), bit)) {
+            out += kDenominationLines[7 - bit];
+        }
+    }
+}
+
+void AppendStandard(std::string& out, std::string_view digits) {
+    const auto mode = static_cast<std::size_t>(HexByteAt(digits, 0));
+    out += "  Standard Hardware Configuration\r\n   a. ";
+    out += mode < kModes.size() ? kModes[mode] : kModes[0];
+    AppendConfigBits(out, digits, kStandardBits);
+}
+
+void AppendExpanded(std::string& out, std::string_view digits) {
+    out += "  Expanded Hardware Configuration\r\n";
+    AppendConfigBits(out, digits, kExpandedFeatureBits);
+    AppendFormat(out, "   b. Consumer printer column width: %d\r\n",
+                 {HexByteAt(digits, kPrinterColumnsByte)});
+    out += "   c. Dispense Cassette denominations present in terminal: \r\n";
+    AppendDenominations(out, HexByteAt(digits, kCassetteDenominationsByte));
+    AppendConfigBits(out, digits, kExpandedDeviceBits);
+}
+
+void AppendDoubleExpanded(std::string& out, std::string_view digits) {
+    out += "  Double Expanded Hardware Configuration\r\n   a. Coin denominations present: \r\n";
+    AppendDenominations(out, HexByteAt(digits, kCoinDenominationsByte));
+    AppendConfigBits(out, digits, kDoubleExpandedBits);
+    const auto billLimit = static_cast<std::uint16_t>(HexByteAt(digits, kBillLimitHighByte) * 256 +
+                                                      HexByteAt(digits, kBillLimitLowByte));
+    AppendFormat(out, "   b. Bill Limit Entry: %d\r\n", {static_cast<int>(billLimit)});
+}
+
+} // namespace
+
+std::string TDieboldMsg::DecodeHardwareConfig(std::string_view subField) {
+    const std::string digits = NibbleDump(Mid(subField, 2), "");
+    std::string text = "- Hardware Configuration (";
+    AppendHexDump(text, subField, " ");
+    text += ")\r\n";
+    AppendStandard(text, digits);
+    if (digits.size() > kExpandedDigits) {
+        AppendExpanded(text, digits);
+        if (digits.size() > kDoubleExpandedDigits) {
+            AppendDoubleExpanded(text, digits);
+        }
+    }
+    return text;
+}
+
+} // namespace velquist

@@ -1,11 +1,196 @@
-// INTERIM: this class is not decoded yet; its messages show the field listing.
+// Solicited status (class "22"): the terminal's answer to a host command.
+//
+//   field 0  message class
+//   field 1  logical unit number
+//   field 3  status descriptor (character 1)
+//   field 4  status information, read for two descriptors only:
+//            "8"  device sub-fields separated by GS, each beginning with its
+//                 device identifier
+//            "C"  reject reason (character 1)
+//
+// Device sub-fields with data of their own:
+//
+//   "<"  configuration ID: hex digits, one per character ("0".."9", ":".."?");
+//        digits 1-4 the configuration number, digits 5-6 and 7-8 switch bytes
+//   "B"  hardware configuration (HardwareConfig.cpp)
+//   "D"  cassettes: two characters per cassette, supply condition then
+//        denomination code or special condition
 
+#include "Format.h"
+#include "HexText.h"
+#include "Tables.h"
 #include "UDiebold.h"
+
+#include <cstdint>
 
 namespace velquist {
 
+namespace {
+
+constexpr TCharText kStatusDescriptors[] = {
+    {'8', "Device Fault / Configuration Information"},
+    {'9', "Ready"},
+    {'A', "General Command Reject"},
+    {'B', "Ready (Function Command Successful)"},
+    {'C', "Specific MAC Command Reject"},
+    {'D', "Specific Command Reject"},
+    {'J', "Enhanced Status"},
+};
+
+constexpr TCharText kRejectReasons[] = {
+    {'1', "Message Authentication Code (MAC) failure."},
+    {'2', "Time variant number failure."},
+};
+
+// Devices shown by name with the hex of their whole sub-field.
+constexpr TCharText kDevices[] = {
+    {'1', "Not Used"},
+    {'2', "Transaction Record Printer / Journal Printer"},
+    {'3', "Securomatic Depository"},
+    {';', "Trap"},
+    {'=', "Card Writer"},
+    {'>', "Card Reader"},
+    {'?', "Dispenser"},
+    {'@', "Delivery Door"},
+    {'A', "Depository"},
+    {'C', "Check Point"},
+};
+
+constexpr char kConfigurationId = '<';
+constexpr char kHardwareConfig = 'B';
+constexpr char kCassettes = 'D';
+
+// Switches of the configuration ID, shown when their bit is set.
+struct TConfigSwitch {
+    std::uint8_t Byte;
+    std::uint8_t Bit;
+    std::string_view Text;
+};
+
+constexpr TConfigSwitch kConfigSwitches[] = {
+    {2, 6, ", Supervisor switch"},
+    {2, 5, ", Supply switch"},
+    {3, 0, ", Go In-service flag"},
+};
+
+constexpr std::size_t kConfigNumberDigits = 4;
+
+// Cassette entries whose second character is a special condition rather than a
+// denomination code.
+constexpr TCharText kCassetteConditions[] = {
+    {'0', "No Cassette Present"},
+    {':', "Denomination ID Cannot Be Read"},
+    {'?', "No Feed Module Present"},
+};
+
+constexpr TCharText kSupplyConditions[] = {
+    {'<', " Normal Condition"},
+    {'>', " Currency Supply Low"},
+};
+
+// Denomination codes "1".."8" stand for the denominations "A".."H".
+constexpr unsigned char kDenominationOffset = 16;
+
+void AppendConfigurationId(std::string& out, std::string_view subField) {
+    const std::string digits = NibbleDump(Mid(subField, 2), "");
+    AppendFormat(out, "- Configuration ID %s (CfgNum=%s",
+                 {digits, std::string_view(digits).substr(0, kConfigNumberDigits)});
+    for (const auto& item : kConfigSwitches) {
+        if (IsBitSet(static_cast<std::uint32_t>(HexByteAt(digits, item.Byte)), item.Bit)) {
+            out += item.Text;
+        }
+    }
+    out += ")\r\n";
+}
+
+void AppendCassettes(std::string& out, std::string_view subField) {
+    const std::string_view entries = Mid(subField, 2);
+    for (std::size_t k = 1; k <= entries.size() / 2; ++k) {
+        const std::string_view entry = entries.substr(2 * k - 2, 2);
+        AppendFormat(out, "   - Cassette %d, %s (%s)\r\n",
+                     {static_cast<std::int64_t>(k), TDieboldMsg::CassetteStatusName(entry),
+                      HexDump(entry, " ")});
+    }
+}
+
+void AppendDevice(std::string& out, std::string_view subField) {
+    const std::string_view id = CharAt(subField, 1);
+    if (id.empty()) {
+        return; // an empty sub-field names no device
+    }
+    switch (id.front()) {
+    case kConfigurationId: AppendConfigurationId(out, subField); return;
+    case kHardwareConfig: out += TDieboldMsg::DecodeHardwareConfig(subField); return;
+    case kCassettes:
+        out += "- Cassette (";
+        AppendHexDump(out, id, " ");
+        out += ")\r\n";
+        AppendCassettes(out, subField);
+        return;
+    default: break;
+    }
+    const std::string_view name = LookupChar(kDevices, id);
+    if (!name.empty()) {
+        AppendFormat(out, "- %s (", {name});
+        AppendHexDump(out, subField, " ");
+        out += ")\r\n";
+    }
+}
+
+// The devices of a device fault / configuration information status, in the
+// order of their sub-fields.
+std::string DecodeDevices(std::string_view field) {
+    std::string text;
+    std::size_t start = 0;
+    for (std::size_t gs = field.find(kGS); gs != std::string_view::npos;
+         gs = field.find(kGS, start)) {
+        AppendDevice(text, field.substr(start, gs - start));
+        start = gs + 1;
+    }
+    AppendDevice(text, field.substr(start));
+    return text;
+}
+
+} // namespace
+
+std::string_view TDieboldMsg::StatusDescriptorName(std::string_view descriptor) {
+    return LookupChar(kStatusDescriptors, descriptor);
+}
+
+std::string TDieboldMsg::DecodeStatusInformation(std::string_view descriptor) const {
+    if (descriptor == "8") {
+        return DecodeDevices(Field(4));
+    }
+    if (descriptor == "C") {
+        return std::string(LookupChar(kRejectReasons, CharAt(Field(4), 1)));
+    }
+    return {};
+}
+
+std::string TDieboldMsg::DecodeCassettes(std::string_view subField) {
+    std::string text;
+    AppendCassettes(text, subField);
+    return text;
+}
+
+std::string TDieboldMsg::CassetteStatusName(std::string_view entry) {
+    const std::string_view code = CharAt(entry, 2);
+    const std::string_view condition = LookupChar(kCassetteConditions, code);
+    if (!condition.empty()) {
+        return std::string(condition);
+    }
+    std::string name = "Cassette Denomination ";
+    if (!code.empty()) {
+        name += static_cast<char>(static_cast<unsigned char>(code.front()) + kDenominationOffset);
+    }
+    name += LookupChar(kSupplyConditions, CharAt(entry, 1));
+    return name;
+}
+
 std::string TDieboldMsg::SolicitedText() const {
-    return FieldListing();
+    return Format("Solicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = %s (%s)\r\n%s",
+                  {HexDump(Field(0), " "), Field(1), StatusDescriptorName(CharAt(Field(3), 1)),
+                   StrToHex(Field(3)), DecodeStatusInformation(CharAt(Field(3), 1))});
 }
 
 } // namespace velquist

@@ -1,11 +1,86 @@
-// INTERIM: this class is not decoded yet; its messages show the field listing.
+// Unsolicited status (class "12"): the terminal reports, on its own, that a
+// device has changed state.
+//
+//   field 0  message class
+//   field 1  logical unit number
+//   field 3  character 1 the device identifier "1".."8", then the device's status
+//
+// Only the printers' status is spelled out: characters 2-3 and 4-5 of field 3
+// are two status bytes written as hex digits. Every other device is shown as
+// the hex of its whole status field.
 
+#include "Format.h"
+#include "HexText.h"
+#include "Tables.h"
 #include "UDiebold.h"
+
+#include <cstdint>
 
 namespace velquist {
 
+namespace {
+
+constexpr char kPrinters = '4';
+
+constexpr TCharText kDevices[] = {
+    {'1', "Power Failure "},
+    {'2', "Alarm "},
+    {'3', "SUPERVISORY and RUN/SUPPLY keylock switches "},
+    {'5', "Card Readers "},
+    {'6', "Control Panel "},
+    {'7', "Card Writers "},
+    {'8', "Vandal Shield "},
+};
+
+// One line per printer condition reported, shown when its bit is set. Byte 0 is
+// characters 2-3 of the status field, byte 1 characters 4-5.
+struct TPrinterCondition {
+    std::uint8_t Byte;
+    std::uint8_t Bit;
+    std::string_view Line;
+};
+
+constexpr TPrinterCondition kPrinterConditions[] = {
+    {0, 7, "  - Print operation complete\r\n"},
+    {0, 1, "  - Consumer printer has faulted\r\n"},
+    {0, 0, "  - Journal printer has faulted\r\n"},
+    {1, 7, "  - Consumer printer has run low on paper\r\n"},
+    {1, 5, "  - Consumer printer has run out of paper\r\n"},
+    {1, 3, "  - Fault occurred during a top-of-form search on the consumer printer\r\n"},
+    {1, 2, "  - Fault occurred during a head return and line feed on the consumer printer\r\n"},
+    {1, 1, "  - Fault occurred during a head return on the consumer printer\r\n"},
+};
+
+std::string PrinterStatus(std::string_view statusField) {
+    const std::string_view statusBytes = Mid(statusField, 2, 6);
+    std::string text = "Printers\r\n";
+    for (const auto& condition : kPrinterConditions) {
+        if (IsBitSet(static_cast<std::uint32_t>(HexByteAt(statusBytes, condition.Byte)),
+                     condition.Bit)) {
+            text += condition.Line;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::string TDieboldMsg::DecodeUnsolicitedStatus(std::string_view deviceId) const {
+    if (deviceId.size() == 1 && deviceId.front() == kPrinters) {
+        return PrinterStatus(Field(3));
+    }
+    const std::string_view device = LookupChar(kDevices, deviceId);
+    if (device.empty()) {
+        return {};
+    }
+    std::string text(device);
+    AppendHexDump(text, Field(3), {});
+    return text;
+}
+
 std::string TDieboldMsg::UnsolicitedText() const {
-    return FieldListing();
+    return Format("Unsolicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = %s",
+                  {HexDump(Field(0), " "), Field(1), DecodeUnsolicitedStatus(CharAt(Field(3), 1))});
 }
 
 } // namespace velquist
