@@ -128,9 +128,16 @@ void DropFinalLineEnd(std::string& text) {
     }
 }
 
-std::string ToCrLf(std::string_view text) {
+std::string ToCrLf(std::string text) {
+    std::size_t bare = 0;
+    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', lf + 1)) {
+        bare += (lf == 0 || text[lf - 1] != '\r') ? 1 : 0;
+    }
+    if (bare == 0) {
+        return text;
+    }
     std::string result;
-    result.reserve(text.size() + text.size() / 16);
+    result.reserve(text.size() + bare);
     char previous = '\0';
     for (const char c : text) {
         if (c == '\n' && previous != '\r') {

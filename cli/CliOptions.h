@@ -36,7 +36,7 @@ void DropFinalLineEnd(std::string& text);
 
 // Every LF not preceded by CR becomes CR LF, the line ends of the window's input
 // area; a lone CR stays.
-std::string ToCrLf(std::string_view text);
+std::string ToCrLf(std::string text);
 
 extern const char* const kUsage;
 

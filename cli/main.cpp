@@ -13,9 +13,11 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <malloc.h>
 #include <memory>
 #include <new>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -37,12 +39,40 @@ struct TFileCloser {
 
 // All bytes of a stream; false on a read error.
 bool ReadAll(std::FILE* stream, std::string& data) {
+    // A regular file is read into one buffer of its size; a pipe grows one.
+    struct stat info {};
+    if (::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        data.reserve(static_cast<std::size_t>(info.st_size) + 1);
+    }
     char buffer[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) {
         data.append(buffer, got);
     }
     return std::ferror(stream) == 0;
+}
+
+// The input text as the window's input area would hold it; false with
+// `problem` set when it cannot be read.
+bool ReadInputText(const cli::TCliOptions& options, std::string& text, std::string& problem) {
+    if (options.Text) {
+        text = *options.Text;
+    } else if (options.File.empty() || options.File == "-") {
+        if (!ReadAll(stdin, text)) {
+            problem = std::string("cannot read standard input: ") + std::strerror(errno);
+            return false;
+        }
+        cli::DropFinalLineEnd(text);
+    } else {
+        const std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(options.File.c_str(), "rb"));
+        if (!file || !ReadAll(file.get(), text)) {
+            problem = "cannot read '" + options.File + "': " + std::strerror(errno);
+            return false;
+        }
+        cli::DropFinalLineEnd(text);
+    }
+    text = cli::ToCrLf(std::move(text));
+    return true;
 }
 
 bool WriteAll(std::FILE* stream, std::string_view data) {
@@ -66,28 +96,17 @@ int Run(int argc, char** argv) {
         return kExitDecoded;
     }
 
-    std::string input;
-    if (options.Text) {
-        input = *options.Text;
-    } else if (options.File.empty() || options.File == "-") {
-        if (!ReadAll(stdin, input)) {
-            return UsageError(std::string("cannot read standard input: ") + std::strerror(errno));
-        }
-        cli::DropFinalLineEnd(input);
-    } else {
-        const std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(options.File.c_str(), "rb"));
-        if (!file || !ReadAll(file.get(), input)) {
-            return UsageError("cannot read '" + options.File + "': " + std::strerror(errno));
-        }
-        cli::DropFinalLineEnd(input);
+    std::string text;
+    if (std::string problem; !ReadInputText(options, text, problem)) {
+        return UsageError(problem);
     }
-
-    const std::string text = cli::ToCrLf(input);
     if (text.empty()) {
         return kExitDecoded; // like the button: nothing to decode, nothing changes
     }
+    std::string message = PrepareMessage(text, options.Mode);
+    std::string().swap(text); // large inputs: let the decode reuse the memory
 
-    const TDecodeResult result = DecodeMessage(PrepareMessage(text, options.Mode));
+    const TDecodeResult result = DecodeMessage(message);
     if (!result.Ok) {
         std::fprintf(stderr, "Error: %s\n", result.Error.c_str());
         return kExitDecodeError;
@@ -103,6 +122,11 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The decoder builds a few strings of the input's size one after another;
+    // keep freed memory in the heap for the next one instead of handing it back
+    // to the system and taking fresh pages again.
+    ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {

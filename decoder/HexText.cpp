@@ -9,28 +9,6 @@ namespace {
 
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
-// Value of a hex digit of either case, -1 for any other byte.
-constexpr std::array<std::int8_t, 256> MakeHexValueTable() {
-    std::array<std::int8_t, 256> table{};
-    for (auto& entry : table) {
-        entry = -1;
-    }
-    for (int i = 0; i < 10; ++i) {
-        table['0' + i] = static_cast<std::int8_t>(i);
-    }
-    for (int i = 0; i < 6; ++i) {
-        table['A' + i] = static_cast<std::int8_t>(10 + i);
-        table['a' + i] = static_cast<std::int8_t>(10 + i);
-    }
-    return table;
-}
-
-constexpr auto kHexValue = MakeHexValueTable();
-
-int HexDigitValue(char c) {
-    return kHexValue[static_cast<unsigned char>(c)];
-}
-
 // The shared walk of HexDump and NibbleDump: `digitsOf` appends one byte's digits.
 template <typename DigitsOf>
 void AppendDump(std::string& out, std::string_view bytes, std::string_view separator,
@@ -75,8 +53,9 @@ void AppendHexDump(std::string& out, std::string_view bytes, std::string_view se
             *dst++ = separator.front();
         }
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        *dst++ = kHexDigits[byte >> 4];
-        *dst++ = kHexDigits[byte & 0x0F];
+        dst[0] = kHexDigits[byte >> 4];
+        dst[1] = kHexDigits[byte & 0x0F];
+        dst += 2;
     }
 }
 
@@ -94,26 +73,6 @@ std::string NibbleDump(std::string_view bytes, std::string_view separator) {
 
 std::string StrToHex(std::string_view bytes) {
     return HexDump(bytes, {});
-}
-
-int HexPairValue(std::string_view pair) {
-    // Equivalent to IntFromText("$" + pair, 0) for a pair of at most two
-    // characters: a NUL ends the text, at least one digit must come before it,
-    // and every character before it must be a hex digit.
-    int value = 0;
-    std::size_t digits = 0;
-    for (const char c : pair) {
-        if (c == '\0') {
-            break;
-        }
-        const int digit = HexDigitValue(c);
-        if (digit < 0) {
-            return 0;
-        }
-        value = value * 16 + digit;
-        ++digits;
-    }
-    return digits == 0 ? 0 : value;
 }
 
 int HexByteAt(std::string_view hexText, std::size_t n) {

@@ -7,6 +7,7 @@
 // the protocol count from 1, so the positional helpers at the end take 1-based
 // positions and clamp instead of failing: an absent character is an empty view.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,10 +29,48 @@ std::string NibbleDump(std::string_view bytes, std::string_view separator);
 // Each byte as two upper-case hex digits, nothing between.
 std::string StrToHex(std::string_view bytes);
 
+namespace detail {
+
+constexpr std::array<std::int8_t, 256> MakeHexValueTable() {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i) {
+        table['0' + i] = static_cast<std::int8_t>(i);
+    }
+    for (int i = 0; i < 6; ++i) {
+        table['A' + i] = static_cast<std::int8_t>(10 + i);
+        table['a' + i] = static_cast<std::int8_t>(10 + i);
+    }
+    return table;
+}
+
+inline constexpr std::array<std::int8_t, 256> kHexValue = MakeHexValueTable();
+
+} // namespace detail
+
+// The value of a hex digit of either case, -1 for any other byte.
+constexpr int HexDigitValue(char c) {
+    return detail::kHexValue[static_cast<unsigned char>(c)];
+}
+
 // The value of a text of at most two characters read as "$" followed by the
 // text under IntFromText: the hex value of the digits before any NUL, or 0 when
-// there are none or any of them is not a hex digit.
-int HexPairValue(std::string_view pair);
+// there are none or any of them is not a hex digit. Inline: the hex input mode
+// calls it once per byte.
+constexpr int HexPairValue(std::string_view pair) {
+    if (pair.empty()) {
+        return 0;
+    }
+    const int high = HexDigitValue(pair[0]);
+    if (high < 0) {
+        return 0;
+    }
+    if (pair.size() == 1 || pair[1] == '\0') {
+        return high;
+    }
+    const int low = HexDigitValue(pair[1]);
+    return low < 0 ? 0 : high * 16 + low;
+}
 
 // The n-th pair of characters (counted from 0) of a hex text as a number: 0..255
 // for two hex digits of either case, a lone last digit's value, otherwise 0.

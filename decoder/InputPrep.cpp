@@ -26,8 +26,10 @@ TInputMode InputModeFromIndex(int index) {
 
 std::string HexPairsToBytes(std::string_view text) {
     std::string bytes(text.size() / 2, '\0');
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
-        bytes[k] = static_cast<char>(HexPairValue(text.substr(2 * k, 2)));
+    const char* pair = text.data();
+    for (auto& byte : bytes) {
+        byte = static_cast<char>(HexPairValue({pair, 2}));
+        pair += 2;
     }
     return bytes;
 }
