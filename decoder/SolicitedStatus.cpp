@@ -103,13 +103,31 @@ void AppendConfigurationId(std::string& out, std::string_view subField) {
     out += ")\r\n";
 }
 
+// The name of a cassette entry: a special condition, or a denomination with
+// the supply condition.
+void AppendCassetteStatusName(std::string& out, std::string_view entry) {
+    const std::string_view code = CharAt(entry, 2);
+    const std::string_view condition = LookupChar(kCassetteConditions, code);
+    if (!condition.empty()) {
+        out += condition;
+        return;
+    }
+    out += "Cassette Denomination ";
+    if (!code.empty()) {
+        out += static_cast<char>(static_cast<unsigned char>(code.front()) + kDenominationOffset);
+    }
+    out += LookupChar(kSupplyConditions, CharAt(entry, 1));
+}
+
 void AppendCassettes(std::string& out, std::string_view subField) {
     const std::string_view entries = Mid(subField, 2);
     for (std::size_t k = 1; k <= entries.size() / 2; ++k) {
         const std::string_view entry = entries.substr(2 * k - 2, 2);
-        AppendFormat(out, "   - Cassette %d, %s (%s)\r\n",
-                     {static_cast<std::int64_t>(k), TDieboldMsg::CassetteStatusName(entry),
-                      HexDump(entry, " ")});
+        AppendFormat(out, "   - Cassette %d, ", {static_cast<std::int64_t>(k)});
+        AppendCassetteStatusName(out, entry);
+        out += " (";
+        AppendHexDump(out, entry, " ");
+        out += ")\r\n";
     }
 }
 
@@ -139,16 +157,14 @@ void AppendDevice(std::string& out, std::string_view subField) {
 
 // The devices of a device fault / configuration information status, in the
 // order of their sub-fields.
-std::string DecodeDevices(std::string_view field) {
-    std::string text;
+void AppendDevices(std::string& out, std::string_view field) {
     std::size_t start = 0;
     for (std::size_t gs = field.find(kGS); gs != std::string_view::npos;
          gs = field.find(kGS, start)) {
-        AppendDevice(text, field.substr(start, gs - start));
+        AppendDevice(out, field.substr(start, gs - start));
         start = gs + 1;
     }
-    AppendDevice(text, field.substr(start));
-    return text;
+    AppendDevice(out, field.substr(start));
 }
 
 } // namespace
@@ -157,14 +173,12 @@ std::string_view TDieboldMsg::StatusDescriptorName(std::string_view descriptor) 
     return LookupChar(kStatusDescriptors, descriptor);
 }
 
-std::string TDieboldMsg::DecodeStatusInformation(std::string_view descriptor) const {
+void TDieboldMsg::DecodeStatusInformation(std::string& out, std::string_view descriptor) const {
     if (descriptor == "8") {
-        return DecodeDevices(Field(4));
+        AppendDevices(out, Field(4));
+    } else if (descriptor == "C") {
+        out += LookupChar(kRejectReasons, CharAt(Field(4), 1));
     }
-    if (descriptor == "C") {
-        return std::string(LookupChar(kRejectReasons, CharAt(Field(4), 1)));
-    }
-    return {};
 }
 
 std::string TDieboldMsg::DecodeCassettes(std::string_view subField) {
@@ -174,23 +188,19 @@ std::string TDieboldMsg::DecodeCassettes(std::string_view subField) {
 }
 
 std::string TDieboldMsg::CassetteStatusName(std::string_view entry) {
-    const std::string_view code = CharAt(entry, 2);
-    const std::string_view condition = LookupChar(kCassetteConditions, code);
-    if (!condition.empty()) {
-        return std::string(condition);
-    }
-    std::string name = "Cassette Denomination ";
-    if (!code.empty()) {
-        name += static_cast<char>(static_cast<unsigned char>(code.front()) + kDenominationOffset);
-    }
-    name += LookupChar(kSupplyConditions, CharAt(entry, 1));
+    std::string name;
+    AppendCassetteStatusName(name, entry);
     return name;
 }
 
 std::string TDieboldMsg::SolicitedText() const {
-    return Format("Solicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = %s (%s)\r\n%s",
-                  {HexDump(Field(0), " "), Field(1), StatusDescriptorName(CharAt(Field(3), 1)),
-                   StrToHex(Field(3)), DecodeStatusInformation(CharAt(Field(3), 1))});
+    // The detail text, the last value of the header, is appended in place.
+    std::string text =
+        Format("Solicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = %s (%s)\r\n",
+               {HexDump(Field(0), " "), Field(1), StatusDescriptorName(CharAt(Field(3), 1)),
+                StrToHex(Field(3))});
+    DecodeStatusInformation(text, CharAt(Field(3), 1));
+    return text;
 }
 
 } // namespace velquist

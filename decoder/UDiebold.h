@@ -96,8 +96,10 @@ private:
     std::string WriteCommandText();
     std::string OperationalCommandText() const;
 
-    // Body decoders that read further fields of the message themselves.
-    std::string DecodeStatusInformation(std::string_view descriptor) const;
+    // Body decoders that read further fields of the message themselves. The
+    // detail of a solicited status can be large (any number of device
+    // sub-fields), so it is appended to the text under construction.
+    void DecodeStatusInformation(std::string& out, std::string_view descriptor) const;
     std::string DecodeUnsolicitedStatus(std::string_view deviceId) const;
     std::string DecodeWriteCommand();
 
