@@ -159,6 +159,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CassetteNameCase{"<9", "Cassette Denomination I Normal Condition"},
                       CassetteNameCase{"<\xF5", "Cassette Denomination \x05 Normal Condition"}));
 
+TEST(SolicitedDevices, CassetteLinesWithoutTheDeviceLine) {
+    EXPECT_EQ(TDieboldMsg::DecodeCassettes("D<1=0?"),
+              Lines({"   - Cassette 1, Cassette Denomination A Normal Condition (3C 31)",
+                     "   - Cassette 2, No Cassette Present (3D 30)"}));
+}
+
 TEST(SolicitedDevices, MoreThan255SubFieldsAndCassettes) {
     std::string field4 = "D";
     for (int i = 0; i < 300; ++i) {
