@@ -12,6 +12,7 @@
 
 #include "Format.h"
 #include "HexText.h"
+#include "Tables.h"
 #include "UDiebold.h"
 
 #include <array>
@@ -104,7 +105,7 @@ constexpr std::uint8_t kBillLimitLowByte = 20;
 constexpr std::uint8_t kBillLimitHighByte = 21;
 
 // Denomination codes present, one line per set bit, from bit 7 down.
-constexpr std::array<std::string_view, 8> kDenominationLines = {
+constexpr TBitLines kDenominationLines = {
     "       - Denomination code H\r\n", "       - Denomination code G\r\n",
     "       - Denomination code F\r\n", "       - Denomination code E\r\n",
     "       - Denomination code D\r\n", "       - Denomination code C\r\n",
@@ -117,14 +118,6 @@ void AppendConfigBits(std::string& out, std::string_view digits, std::span<const
         out += IsBitSet(static_cast<std::uint32_t>(HexByteAt(digits, item.Byte)), item.Bit)
                    ? item.SetText
                    : item.ClearText;
-    }
-}
-
-void AppendDenominations(std::string& out, int byte) {
-    for (unsigned bit = 8; bit-- > 0;) {
-        if (IsBitSet(static_cast<std::uint32_t>(byte), bit)) {
-            out += kDenominationLines[7 - bit];
-        }
     }
 }
 
@@ -141,13 +134,15 @@ void AppendExpanded(std::string& out, std::string_view digits) {
     AppendFormat(out, "   b. Consumer printer column width: %d\r\n",
                  {HexByteAt(digits, kPrinterColumnsByte)});
     out += "   c. Dispense Cassette denominations present in terminal: \r\n";
-    AppendDenominations(out, HexByteAt(digits, kCassetteDenominationsByte));
+    AppendBitLines(out, static_cast<std::uint32_t>(HexByteAt(digits, kCassetteDenominationsByte)),
+                   kDenominationLines);
     AppendConfigBits(out, digits, kExpandedDeviceBits);
 }
 
 void AppendDoubleExpanded(std::string& out, std::string_view digits) {
     out += "  Double Expanded Hardware Configuration\r\n   a. Coin denominations present: \r\n";
-    AppendDenominations(out, HexByteAt(digits, kCoinDenominationsByte));
+    AppendBitLines(out, static_cast<std::uint32_t>(HexByteAt(digits, kCoinDenominationsByte)),
+                   kDenominationLines);
     AppendConfigBits(out, digits, kDoubleExpandedBits);
     const auto billLimit = static_cast<std::uint16_t>(HexByteAt(digits, kBillLimitHighByte) * 256 +
                                                       HexByteAt(digits, kBillLimitLowByte));

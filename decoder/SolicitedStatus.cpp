@@ -61,13 +61,7 @@ constexpr char kHardwareConfig = 'B';
 constexpr char kCassettes = 'D';
 
 // Switches of the configuration ID, shown when their bit is set.
-struct TConfigSwitch {
-    std::uint8_t Byte;
-    std::uint8_t Bit;
-    std::string_view Text;
-};
-
-constexpr TConfigSwitch kConfigSwitches[] = {
+constexpr TBitText kConfigSwitches[] = {
     {2, 6, ", Supervisor switch"},
     {2, 5, ", Supply switch"},
     {3, 0, ", Go In-service flag"},
@@ -95,11 +89,7 @@ void AppendConfigurationId(std::string& out, std::string_view subField) {
     const std::string digits = NibbleDump(Mid(subField, 2), "");
     AppendFormat(out, "- Configuration ID %s (CfgNum=%s",
                  {digits, std::string_view(digits).substr(0, kConfigNumberDigits)});
-    for (const auto& item : kConfigSwitches) {
-        if (IsBitSet(static_cast<std::uint32_t>(HexByteAt(digits, item.Byte)), item.Bit)) {
-            out += item.Text;
-        }
-    }
+    AppendSetBits(out, digits, kConfigSwitches);
     out += ")\r\n";
 }
 

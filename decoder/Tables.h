@@ -1,8 +1,14 @@
 #pragma once
 
-// Lookup tables of the protocol: a character and its text, searched in order.
+// Lookup tables of the protocol: a character and its text, searched in order;
+// and bit maps, a text for each bit that is set.
 
+#include "HexText.h"
+
+#include <array>
+#include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace velquist {
@@ -25,6 +31,37 @@ constexpr std::string_view LookupChar(std::span<const TCharText> table, std::str
         }
     }
     return otherwise;
+}
+
+// A text shown when bit `Bit` (0 = 0x01 .. 7 = 0x80) of byte `Byte` of a hex
+// text is set.
+struct TBitText {
+    std::uint8_t Byte;
+    std::uint8_t Bit;
+    std::string_view Text;
+};
+
+// Appends, in table order, the text of every row whose bit is set in `hexText`
+// (byte k is its k-th pair of hex digits; a missing or malformed pair reads 0).
+inline void AppendSetBits(std::string& out, std::string_view hexText,
+                          std::span<const TBitText> table) {
+    for (const auto& row : table) {
+        if (IsBitSet(static_cast<std::uint32_t>(HexByteAt(hexText, row.Byte)), row.Bit)) {
+            out += row.Text;
+        }
+    }
+}
+
+// Eight lines of a bit map, the line of bit 7 first.
+using TBitLines = std::array<std::string_view, 8>;
+
+// Appends the line of every set bit of the low byte of `value`, from bit 7 down.
+inline void AppendBitLines(std::string& out, std::uint32_t value, const TBitLines& lines) {
+    for (unsigned bit = 8; bit-- > 0;) {
+        if (IsBitSet(value, bit)) {
+            out += lines[7 - bit];
+        }
+    }
 }
 
 } // namespace velquist

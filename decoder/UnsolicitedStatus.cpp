@@ -14,8 +14,6 @@
 #include "Tables.h"
 #include "UDiebold.h"
 
-#include <cstdint>
-
 namespace velquist {
 
 namespace {
@@ -34,13 +32,7 @@ constexpr TCharText kDevices[] = {
 
 // One line per printer condition reported, shown when its bit is set. Byte 0 is
 // characters 2-3 of the status field, byte 1 characters 4-5.
-struct TPrinterCondition {
-    std::uint8_t Byte;
-    std::uint8_t Bit;
-    std::string_view Line;
-};
-
-constexpr TPrinterCondition kPrinterConditions[] = {
+constexpr TBitText kPrinterConditions[] = {
     {0, 7, "  - Print operation complete\r\n"},
     {0, 1, "  - Consumer printer has faulted\r\n"},
     {0, 0, "  - Journal printer has faulted\r\n"},
@@ -54,12 +46,7 @@ constexpr TPrinterCondition kPrinterConditions[] = {
 std::string PrinterStatus(std::string_view statusField) {
     const std::string_view statusBytes = Mid(statusField, 2, 6);
     std::string text = "Printers\r\n";
-    for (const auto& condition : kPrinterConditions) {
-        if (IsBitSet(static_cast<std::uint32_t>(HexByteAt(statusBytes, condition.Byte)),
-                     condition.Bit)) {
-            text += condition.Line;
-        }
-    }
+    AppendSetBits(text, statusBytes, kPrinterConditions);
     return text;
 }
 

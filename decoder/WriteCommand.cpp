@@ -43,7 +43,7 @@ struct TFeatures {
     std::size_t MinLength; // field 4 length from which the block is shown
     std::size_t Position;  // of the value's first character
     std::string_view Heading;
-    std::array<std::string_view, 8> BitLines;
+    TBitLines BitLines;
 };
 
 constexpr TFeatures kFeatures[] = {
@@ -119,12 +119,7 @@ constexpr TCharText kKeyHandling[] = {
 void AppendFeatures(std::string& text, const TFeatures& features, std::string_view data) {
     const std::string_view value = Mid(data, features.Position, 3);
     AppendFormat(text, features.Heading, {value});
-    const auto bits = static_cast<std::uint32_t>(IntFromText(value, 0));
-    for (unsigned bit = 8; bit-- > 0;) {
-        if (IsBitSet(bits, bit)) {
-            text += features.BitLines[7 - bit];
-        }
-    }
+    AppendBitLines(text, static_cast<std::uint32_t>(IntFromText(value, 0)), features.BitLines);
 }
 
 std::string WriteCommand3Text(std::string_view data) {
