@@ -87,10 +87,28 @@ TEST_P(OutOfMemory, GivesTheWholeTextOrTheError) {
     EXPECT_GT(failures, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, OutOfMemory,
-                         ::testing::Values(test::Msg({"AB", "CD", "", std::string(100, 'x')}),
-                                           test::Msg({"1", "001", "002", "3"}),
-                                           test::Msg({"1", "001"})));
+using test::Msg;
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, OutOfMemory,
+    ::testing::Values(Msg({"AB", "CD", "", std::string(100, 'x')}), Msg({"1", "001", "002", "3"}),
+                      Msg({"1", "001"}),
+                      Msg({"11", "001", "", "A1B2", "0A", "1234=5678", "", "AAB", "00002000",
+                           "0123:;<=>?", "6012310"}),
+                      Msg({"22", "000", "", "8",
+                           ">0001\x1D"
+                           "D<1>2=30?\x1D"
+                           "<12346001\x1D"
+                           "B0101010101010101010101010101010101"}),
+                      Msg({"22", "000", "", "C", "1"}), Msg({"12", "001", "", "482A0"}),
+                      Msg({"4", "001", "002", "003", "0200",
+                           "0042B010000\x0F"
+                           "ABPLEASE WAIT!",
+                           "102THANK YOU\n\x0E"
+                           "3AMOUNT\x1B"
+                           "X\x0C"}),
+                      Msg({"3", "001", "000", "13", "0000000000000128000064000000003032"}),
+                      Msg({"3", "001", "000", "32", "001255016"})));
 
 } // namespace
 } // namespace velquist
