@@ -9,6 +9,17 @@ namespace {
 
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
+// The two upper-case hex digits of every byte value.
+constexpr std::array<std::array<char, 2>, 256> MakeDigitPairs() {
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (std::size_t b = 0; b < pairs.size(); ++b) {
+        pairs[b] = {kHexDigits[b >> 4], kHexDigits[b & 0x0F]};
+    }
+    return pairs;
+}
+
+constexpr auto kDigitPairs = MakeDigitPairs();
+
 // The shared walk of HexDump and NibbleDump: `digitsOf` appends one byte's digits.
 template <typename DigitsOf>
 void AppendDump(std::string& out, std::string_view bytes, std::string_view separator,
@@ -41,21 +52,30 @@ void AppendHexDump(std::string& out, std::string_view bytes, std::string_view se
         return;
     }
     // No separator or one character (" " is what nearly every caller passes):
-    // size the result once and fill it through the digit table.
+    // size the result once and fill it through the table of digit pairs.
     if (bytes.empty()) {
         return;
     }
     const std::size_t start = out.size();
     out.resize(start + bytes.size() * (2 + separator.size()) - separator.size());
     char* dst = out.data() + start;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i != 0 && !separator.empty()) {
-            *dst++ = separator.front();
-        }
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        dst[0] = kHexDigits[byte >> 4];
-        dst[1] = kHexDigits[byte & 0x0F];
+    const auto writePair = [&dst](char c) {
+        const auto& pair = kDigitPairs[static_cast<unsigned char>(c)];
+        dst[0] = pair[0];
+        dst[1] = pair[1];
         dst += 2;
+    };
+    writePair(bytes.front());
+    if (separator.empty()) {
+        for (const char c : bytes.substr(1)) {
+            writePair(c);
+        }
+        return;
+    }
+    const char sep = separator.front();
+    for (const char c : bytes.substr(1)) {
+        *dst++ = sep;
+        writePair(c);
     }
 }
 

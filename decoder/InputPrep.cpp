@@ -25,11 +25,16 @@ TInputMode InputModeFromIndex(int index) {
 }
 
 std::string HexPairsToBytes(std::string_view text) {
-    std::string bytes(text.size() / 2, '\0');
-    const char* pair = text.data();
-    for (auto& byte : bytes) {
-        byte = static_cast<char>(HexPairValue({pair, 2}));
-        pair += 2;
+    const std::size_t count = text.size() / 2;
+    std::string bytes(count, '\0');
+    const char* in = text.data();
+    char* out = bytes.data();
+    for (std::size_t k = 0; k < count; ++k) {
+        // Two hex digits is the common case; anything else the general rule.
+        const int high = HexDigitValue(in[2 * k]);
+        const int low = HexDigitValue(in[2 * k + 1]);
+        out[k] = static_cast<char>((high | low) >= 0 ? high * 16 + low
+                                                     : HexPairValue(text.substr(2 * k, 2)));
     }
     return bytes;
 }
