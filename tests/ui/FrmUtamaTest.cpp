@@ -1,0 +1,587 @@
+// The main window: decoding in each mode, the error line, the clean-up and
+// paste buttons, the remembered input mode, geometry and keyboard order.
+
+#include "FrmUtama.h"
+#include "UFrmAbout.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using velquist::ui::SettingsPathFor;
+using velquist::ui::TfrmAbout;
+using velquist::ui::TfrmDecode;
+
+namespace {
+
+constexpr int kNoMode = -1;
+
+// How a settings file can be unusable.
+enum class TBadSettings { GarbageFile, FolderAtPath, FileAsFolder };
+
+const QString kOperationalCommand =
+    QStringLiteral("Operational Command (31)\nLogical Unit Number = 001\n"
+                   "Message Sequence Number = 002\n"
+                   "Command Code = Configuration information request");
+
+const QString kListingABCD =
+    QStringLiteral("mtUnknown\nDieField[0] = 41 42\nDieField[1] = 43 44\n");
+
+// The window with its settings file in a folder of its own.
+class TWindow {
+public:
+    TWindow() : Form(SettingsPath()) {}
+    explicit TWindow(const QString& settingsPath) : Form(settingsPath) {}
+
+    QString SettingsPath() const { return Dir.filePath(QStringLiteral("velquist.ini")); }
+
+    template <class T>
+    T& Get(const char* name) {
+        T* const child = Form.findChild<T*>(QString::fromLatin1(name));
+        if (child == nullptr) {
+            qFatal("the window has no %s", name);
+        }
+        return *child;
+    }
+
+    QPlainTextEdit& Input() { return Get<QPlainTextEdit>("mmDie"); }
+    QPlainTextEdit& Output() { return Get<QPlainTextEdit>("mmDieDecoded"); }
+    QComboBox& Mode() { return Get<QComboBox>("cbMode"); }
+
+    // The input area's text, one "\n" for every line break, as typed.
+    QString InputLines() {
+        return Input().document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+    }
+
+    void Decode(int mode, const QString& input) {
+        Mode().setCurrentIndex(mode);
+        Input().setPlainText(input);
+        QTest::mouseClick(&Get<QPushButton>("btnDo"), Qt::LeftButton);
+    }
+
+    // Where a control sits in the window's client area.
+    QRect PlaceOf(const char* name) {
+        QWidget& control = Get<QWidget>(name);
+        return {control.mapTo(&Form, QPoint(0, 0)), control.size()};
+    }
+
+    QTemporaryDir Dir;
+    TfrmDecode Form;
+};
+
+QStringList FileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(TBadSettings)
+
+class FrmUtamaTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodesInEachMode_data();
+    void decodesInEachMode();
+    void showsDecodedBytesVisibly_data();
+    void showsDecodedBytesVisibly();
+    void errorLineGoesBelowTheOutput_data();
+    void errorLineGoesBelowTheOutput();
+    void errorLineIsScrolledIntoView();
+    void successReplacesErrorLines();
+    void emptyInputChangesNothing();
+    void removeSpaces_data();
+    void removeSpaces();
+    void pasteReplacesInput_data();
+    void pasteReplacesInput();
+    void enterInsertsNoLineBreak_data();
+    void enterInsertsNoLineBreak();
+
+    void settingsPathBesideExecutable_data();
+    void settingsPathBesideExecutable();
+    void modeSurvivesRestart_data();
+    void modeSurvivesRestart();
+    void settingsErrorsSwallowed_data();
+    void settingsErrorsSwallowed();
+
+    void startLayout();
+    void minimumSize();
+    void rightAnchoredControlsFollowResize_data();
+    void rightAnchoredControlsFollowResize();
+    void tabOrder();
+    void aboutShowsDialogModally();
+};
+
+void FrmUtamaTest::decodesInEachMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("decoded");
+
+    QTest::newRow("ASCII Hex Mode")
+        << 0 << QStringLiteral("311C3030311C3030321C33") << kOperationalCommand;
+    QTest::newRow("ASCII Hex Mode, lower case, odd last character")
+        << 0 << QStringLiteral("41421c43447") << kListingABCD;
+    QTest::newRow("ASCII Hex Mode, line break between pairs is a 0x00 byte")
+        << 0 << QStringLiteral("4142\n1C4344")
+        << QStringLiteral("mtUnknown\nDieField[0] = 41 42 00\nDieField[1] = 43 44\n");
+    QTest::newRow("Base24 NETADRD Hex Mode")
+        << 1
+        << QStringLiteral("NETADRD trace\n"
+                          "00000000 0010 31 1C 30 30 31 1C 30 30\n"
+                          "00000008 0018 32 1C 33")
+        << kOperationalCommand;
+    QTest::newRow("String Mode") << 2 << QStringLiteral("1~001~002~3") << kOperationalCommand;
+    QTest::newRow("String Mode, unknown class") << 2 << QStringLiteral("AB~CD") << kListingABCD;
+    QTest::newRow("String Mode, line break is CR LF")
+        << 2 << QStringLiteral("AB\nCD~E")
+        << QStringLiteral("mtUnknown\nDieField[0] = 41 42 0D 0A 43 44\nDieField[1] = 45\n");
+    QTest::newRow("String Mode, Windows-1252 bytes")
+        << 2 << QStringLiteral("\u20AC\u00E9\u2603~x")
+        << QStringLiteral("mtUnknown\nDieField[0] = 80 E9 3F\nDieField[1] = 78\n");
+    QTest::newRow("no mode selected: the text unchanged")
+        << kNoMode << QStringLiteral("AB~CD")
+        << QStringLiteral("mtUnknown\nDieField[0] = 41 42 7E 43 44\n");
+}
+
+void FrmUtamaTest::decodesInEachMode() {
+    QFETCH(int, mode);
+    QFETCH(QString, input);
+    QFETCH(QString, decoded);
+
+    TWindow window;
+    window.Decode(mode, input);
+    QCOMPARE(window.Output().toPlainText(), decoded);
+    QCOMPARE(window.InputLines(), input);
+}
+
+void FrmUtamaTest::showsDecodedBytesVisibly_data() {
+    QTest::addColumn<QString>("fieldHex");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("Windows-1252 characters")
+        << QStringLiteral("80E99F") << QStringLiteral("\u20AC\u00E9\u0178");
+    QTest::newRow("NUL, ESC and DEL")
+        << QStringLiteral("30001B7F31") << QStringLiteral("0\u2400\u241B\u24211");
+    QTest::newRow("undefined byte") << QStringLiteral("3081") << QStringLiteral("0\uFFFD");
+    QTest::newRow("CR LF, lone CR, lone LF")
+        << QStringLiteral("300D0A310D320A33") << QStringLiteral("0\n1\n2\n3");
+}
+
+// Field 1 of an operational command goes into its header unchanged.
+void FrmUtamaTest::showsDecodedBytesVisibly() {
+    QFETCH(QString, fieldHex);
+    QFETCH(QString, shown);
+
+    TWindow window;
+    window.Decode(0, QStringLiteral("311C") + fieldHex + QStringLiteral("1C3030321C31"));
+    QCOMPARE(window.Output().toPlainText(),
+             QStringLiteral("Operational Command (31)\nLogical Unit Number = ") + shown +
+                 QStringLiteral("\nMessage Sequence Number = 002\n"
+                                "Command Code = Go in-service to consumers (startup)"));
+}
+
+void FrmUtamaTest::errorLineGoesBelowTheOutput_data() {
+    QTest::addColumn<QString>("earlierInput");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("empty output") << QString()
+                                  << QStringLiteral("Error: List index out of bounds (2)");
+    QTest::newRow("below a text ending with a line break")
+        << QStringLiteral("AB~CD")
+        << QStringLiteral("mtUnknown\nDieField[0] = 41 42\nDieField[1] = 43 44\n"
+                          "Error: List index out of bounds (2)");
+    QTest::newRow("below a text without a final line break")
+        << QStringLiteral("1~001~002~3")
+        << QStringLiteral("Operational Command (31)\nLogical Unit Number = 001\n"
+                          "Message Sequence Number = 002\n"
+                          "Command Code = Configuration information request\n"
+                          "Error: List index out of bounds (2)");
+    QTest::newRow("below an earlier error")
+        << QStringLiteral("1")
+        << QStringLiteral("Error: List index out of bounds (1)\n"
+                          "Error: List index out of bounds (2)");
+}
+
+void FrmUtamaTest::errorLineGoesBelowTheOutput() {
+    QFETCH(QString, earlierInput);
+    QFETCH(QString, output);
+
+    TWindow window;
+    window.Decode(2, earlierInput);
+    window.Decode(2, QStringLiteral("1~001"));
+    QCOMPARE(window.Output().toPlainText(), output);
+}
+
+void FrmUtamaTest::errorLineIsScrolledIntoView() {
+    TWindow window;
+    window.Form.show();
+    window.Decode(2, QStringLiteral("AB") + QStringLiteral("~CD").repeated(200));
+    QScrollBar& scrollBar = *window.Output().verticalScrollBar();
+    scrollBar.setValue(0);
+
+    window.Decode(2, QStringLiteral("1~001"));
+    QVERIFY(scrollBar.maximum() > 0);
+    QCOMPARE(scrollBar.value(), scrollBar.maximum());
+    QVERIFY(window.Output().toPlainText().endsWith(
+        QStringLiteral("DieField[200] = 43 44\nError: List index out of bounds (2)")));
+}
+
+void FrmUtamaTest::successReplacesErrorLines() {
+    TWindow window;
+    window.Decode(2, QStringLiteral("AB~CD"));
+    window.Decode(2, QStringLiteral("1~001"));
+    window.Decode(2, QStringLiteral("1"));
+    window.Decode(2, QStringLiteral("1~001~002~3"));
+    QCOMPARE(window.Output().toPlainText(), kOperationalCommand);
+}
+
+void FrmUtamaTest::emptyInputChangesNothing() {
+    TWindow window;
+    window.Output().setPlainText(QStringLiteral("earlier text"));
+    for (const int mode : {kNoMode, 0, 1, 2}) {
+        window.Decode(mode, QString());
+        QCOMPARE(window.Output().toPlainText(), QStringLiteral("earlier text"));
+    }
+}
+
+void FrmUtamaTest::removeSpaces_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("cleaned");
+
+    QTest::newRow("hex pairs") << QStringLiteral("31 32  33 ") << QStringLiteral("313233");
+    QTest::newRow("only blanks go") << QStringLiteral("a\tb c\nd e") << QStringLiteral("a\tbc\nde");
+    QTest::newRow("no-break space stays")
+        << QStringLiteral("a\u00A0b c") << QStringLiteral("a\u00A0bc");
+    QTest::newRow("characters outside Windows-1252 stay")
+        << QStringLiteral("\u2603 \u4E2D") << QStringLiteral("\u2603\u4E2D");
+    QTest::newRow("no blanks") << QStringLiteral("1~001~002~3") << QStringLiteral("1~001~002~3");
+    QTest::newRow("all blanks") << QStringLiteral("   ") << QString();
+}
+
+void FrmUtamaTest::removeSpaces() {
+    QFETCH(QString, input);
+    QFETCH(QString, cleaned);
+
+    TWindow window;
+    window.Input().setPlainText(input);
+    QTest::mouseClick(&window.Get<QPushButton>("btnRemSpaces"), Qt::LeftButton);
+    QCOMPARE(window.InputLines(), cleaned);
+}
+
+void FrmUtamaTest::pasteReplacesInput_data() {
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("input");
+
+    QTest::newRow("one line") << QStringLiteral("AB~CD") << QStringLiteral("AB~CD");
+    QTest::newRow("CR LF lines") << QStringLiteral("L1\r\nL2\r\n") << QStringLiteral("L1\nL2\n");
+    QTest::newRow("LF lines") << QStringLiteral("L1\nL2") << QStringLiteral("L1\nL2");
+    QTest::newRow("empty clipboard") << QString() << QString();
+}
+
+void FrmUtamaTest::pasteReplacesInput() {
+    QFETCH(QString, clipboard);
+    QFETCH(QString, input);
+
+    TWindow window;
+    window.Input().setPlainText(QStringLiteral("earlier\ntext"));
+    QGuiApplication::clipboard()->setText(clipboard);
+    QTest::mouseClick(&window.Get<QPushButton>("btnPaste"), Qt::LeftButton);
+    QCOMPARE(window.InputLines(), input);
+}
+
+void FrmUtamaTest::enterInsertsNoLineBreak_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+
+    QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+    QTest::newRow("Enter on the keypad")
+        << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    QTest::newRow("Shift+Return") << int(Qt::Key_Return)
+                                  << Qt::KeyboardModifiers(Qt::ShiftModifier);
+}
+
+// Enter neither breaks the line nor presses a button: the window has no default.
+void FrmUtamaTest::enterInsertsNoLineBreak() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+
+    TWindow window;
+    window.Mode().setCurrentIndex(2);
+    QTest::keyClicks(&window.Input(), QStringLiteral("AB"));
+    QTest::keyClick(&window.Input(), Qt::Key(key), modifiers);
+    QTest::keyClicks(&window.Input(), QStringLiteral("~CD"));
+    QCOMPARE(window.InputLines(), QStringLiteral("AB~CD"));
+    QCOMPARE(window.Output().toPlainText(), QString());
+}
+
+void FrmUtamaTest::settingsPathBesideExecutable_data() {
+    QTest::addColumn<QString>("executable");
+    QTest::addColumn<QString>("settings");
+
+    QTest::newRow("no extension") << QStringLiteral("/opt/velquist/velquist")
+                                  << QStringLiteral("/opt/velquist/velquist.ini");
+    QTest::newRow("extension replaced")
+        << QStringLiteral("C:/Tools/Velquist.exe") << QStringLiteral("C:/Tools/Velquist.ini");
+    QTest::newRow("dot in a folder name") << QStringLiteral("/opt/velquist-2.0/velquist")
+                                          << QStringLiteral("/opt/velquist-2.0/velquist.ini");
+    QTest::newRow("last extension only")
+        << QStringLiteral("/x/velquist.test.bin") << QStringLiteral("/x/velquist.test.ini");
+}
+
+void FrmUtamaTest::settingsPathBesideExecutable() {
+    QFETCH(QString, executable);
+    QFETCH(QString, settings);
+    QCOMPARE(SettingsPathFor(executable), settings);
+}
+
+void FrmUtamaTest::modeSurvivesRestart_data() {
+    QTest::addColumn<QByteArray>("stored"); // null: no settings file
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("picked");
+    QTest::addColumn<QStringList>("saved");
+
+    const auto file = [](const char* lastMode) {
+        return QStringList{QStringLiteral("[Settings]"), QString::fromLatin1(lastMode)};
+    };
+    QTest::newRow("first start") << QByteArray() << 0 << 0 << file("LastMode=0");
+    QTest::newRow("String Mode picked") << QByteArray() << 0 << 2 << file("LastMode=2");
+    QTest::newRow("Base24 NETADRD Hex Mode stored")
+        << QByteArrayLiteral("[Settings]\nLastMode=1\n") << 1 << 1 << file("LastMode=1");
+    QTest::newRow("Windows line ends")
+        << QByteArrayLiteral("[Settings]\r\nLastMode=2\r\n") << 2 << 2 << file("LastMode=2");
+    QTest::newRow("hex number") << QByteArrayLiteral("[Settings]\nLastMode=$2\n") << 2 << 0
+                                << file("LastMode=0");
+    QTest::newRow("out of range: no selection") << QByteArrayLiteral("[Settings]\nLastMode=7\n")
+                                                << kNoMode << kNoMode << file("LastMode=-1");
+    QTest::newRow("no selection stored")
+        << QByteArrayLiteral("[Settings]\nLastMode=-1\n") << kNoMode << 1 << file("LastMode=1");
+    QTest::newRow("not a number") << QByteArrayLiteral("[Settings]\nLastMode=two\n") << 0 << 0
+                                  << file("LastMode=0");
+    QTest::newRow("empty value") << QByteArrayLiteral("[Settings]\nLastMode=\n") << 0 << 0
+                                 << file("LastMode=0");
+    QTest::newRow("another section")
+        << QByteArrayLiteral("[Other]\nLastMode=2\n") << 0 << 1
+        << QStringList{QStringLiteral("[Other]"), QStringLiteral("LastMode=2"),
+                       QStringLiteral("[Settings]"), QStringLiteral("LastMode=1")};
+}
+
+// Showing the window restores the mode, closing it saves the one selected, and
+// the next start finds it selected.
+void FrmUtamaTest::modeSurvivesRestart() {
+    QFETCH(QByteArray, stored);
+    QFETCH(int, shown);
+    QFETCH(int, picked);
+    QFETCH(QStringList, saved);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("velquist.ini"));
+    if (!stored.isNull()) {
+        WriteFile(path, stored);
+    }
+    {
+        TWindow first(path);
+        QCOMPARE(first.Mode().currentIndex(), 0); // as created, before the window shows
+        first.Form.show();
+        QCOMPARE(first.Mode().currentIndex(), shown);
+        QCOMPARE(first.Mode().currentText().isEmpty(), shown == kNoMode);
+        first.Mode().setCurrentIndex(picked);
+        QVERIFY(first.Form.close());
+    }
+    QCOMPARE(FileLines(path), saved);
+
+    TWindow second(path);
+    second.Form.show();
+    QCOMPARE(second.Mode().currentIndex(), picked);
+}
+
+void FrmUtamaTest::settingsErrorsSwallowed_data() {
+    QTest::addColumn<TBadSettings>("bad");
+
+    QTest::newRow("garbage file") << TBadSettings::GarbageFile;
+    QTest::newRow("settings path is a folder") << TBadSettings::FolderAtPath;
+    QTest::newRow("folder of the path is a file") << TBadSettings::FileAsFolder;
+}
+
+// Nothing is reported and the window works on: mode 0 at start, closing closes.
+void FrmUtamaTest::settingsErrorsSwallowed() {
+    QFETCH(TBadSettings, bad);
+
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("velquist.ini"));
+    switch (bad) {
+    case TBadSettings::GarbageFile:
+        WriteFile(path, QByteArrayLiteral("\x00\xFF[[Settings\n=\x01\x02\n[]]\nLast\n"));
+        break;
+    case TBadSettings::FolderAtPath:
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("velquist.ini")));
+        break;
+    case TBadSettings::FileAsFolder:
+        WriteFile(dir.filePath(QStringLiteral("file")), QByteArrayLiteral("a file"));
+        path = dir.filePath(QStringLiteral("file/velquist.ini"));
+        break;
+    }
+
+    TWindow window(path);
+    window.Form.show();
+    QCOMPARE(window.Mode().currentIndex(), 0);
+    window.Mode().setCurrentIndex(2);
+    QVERIFY(window.Form.close());
+    QVERIFY(!window.Form.isVisible());
+    if (bad != TBadSettings::GarbageFile) {
+        QVERIFY(!QFileInfo(path).isFile());
+    }
+}
+
+void FrmUtamaTest::startLayout() {
+    TWindow window;
+    window.Form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.Form));
+
+    QCOMPARE(window.Form.windowTitle(), QStringLiteral("Velquist"));
+    QCOMPARE(window.Form.size(), QSize(616, 435));
+    const QRect screenArea = window.Form.screen()->availableGeometry();
+    QVERIFY((window.Form.geometry().center() - screenArea.center()).manhattanLength() <= 2);
+
+    QCOMPARE(window.PlaceOf("mmDie"), QRect(0, 0, 616, 114));
+    QCOMPARE(window.PlaceOf("pnlOption"), QRect(0, 117, 616, 44));
+    QCOMPARE(window.PlaceOf("mmDieDecoded"), QRect(0, 161, 616, 233));
+    QCOMPARE(window.PlaceOf("pnlAct"), QRect(0, 394, 616, 41));
+
+    QCOMPARE(window.Get<QWidget>("btnPaste").geometry(), QRect(4, 8, 127, 25));
+    QCOMPARE(window.Get<QWidget>("btnRemSpaces").geometry(), QRect(136, 8, 99, 25));
+    QCOMPARE(window.Get<QWidget>("cbMode").geometry(), QRect(295, 11, 228, 21));
+    QCOMPARE(window.Get<QWidget>("btnDo").geometry(), QRect(534, 8, 75, 25));
+    QCOMPARE(window.Get<QWidget>("btnAbout").geometry(), QRect(530, 12, 75, 21));
+
+    const QStringList captions = {
+        window.Get<QPushButton>("btnPaste").text(), window.Get<QPushButton>("btnRemSpaces").text(),
+        window.Get<QPushButton>("btnDo").text(), window.Get<QPushButton>("btnAbout").text()};
+    QCOMPARE(captions,
+             (QStringList{QStringLiteral("Paste From Clipboard"), QStringLiteral("Remove Space(s)"),
+                          QStringLiteral("Decode"), QStringLiteral("About")}));
+    QComboBox& mode = window.Mode();
+    QCOMPARE(mode.count(), 3);
+    QCOMPARE(mode.itemText(0), QStringLiteral("ASCII Hex Mode"));
+    QCOMPARE(mode.itemText(1), QStringLiteral("Base24 NETADRD Hex Mode"));
+    QCOMPARE(mode.itemText(2), QStringLiteral("String Mode"));
+    QVERIFY(!mode.isEditable());
+
+    QCOMPARE(window.Input().lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(window.Input().verticalScrollBar()->isVisible(), false);
+    QCOMPARE(window.Output().lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(window.Output().verticalScrollBar()->isVisible(), true);
+    QVERIFY(window.Output().font().fixedPitch() || QFontInfo(window.Output().font()).fixedPitch());
+
+    // Dragging the splitter moves height between the input and the output area.
+    auto& splitter = window.Get<QSplitter>("Splitter1");
+    splitter.setSizes({200, 232});
+    QCOMPARE(window.PlaceOf("mmDie").height(), 200);
+    QCOMPARE(window.PlaceOf("mmDieDecoded").height(), 147);
+    splitter.setSizes({0, 435});
+    QCOMPARE(window.PlaceOf("mmDie").height(), 30);
+}
+
+void FrmUtamaTest::minimumSize() {
+    TWindow window;
+    window.Form.show();
+    window.Form.resize(200, 100);
+    QCOMPARE(window.Form.size(), QSize(565, 269));
+    QCOMPARE(window.PlaceOf("mmDie").height(), 114);
+    QCOMPARE(window.PlaceOf("mmDieDecoded"), QRect(0, 161, 565, 67));
+}
+
+void FrmUtamaTest::rightAnchoredControlsFollowResize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("modeLeft");
+    QTest::addColumn<int>("decodeLeft");
+    QTest::addColumn<int>("aboutLeft");
+    QTest::addColumn<int>("outputHeight");
+
+    QTest::newRow("narrowest") << QSize(565, 269) << 244 << 483 << 479 << 67;
+    QTest::newRow("start") << QSize(616, 435) << 295 << 534 << 530 << 233;
+    QTest::newRow("wider and taller") << QSize(780, 560) << 459 << 698 << 694 << 358;
+}
+
+void FrmUtamaTest::rightAnchoredControlsFollowResize() {
+    QFETCH(QSize, size);
+    QFETCH(int, modeLeft);
+    QFETCH(int, decodeLeft);
+    QFETCH(int, aboutLeft);
+    QFETCH(int, outputHeight);
+
+    TWindow window;
+    window.Form.show();
+    window.Form.resize(size);
+    QCOMPARE(window.Form.size(), size);
+    QCOMPARE(window.Get<QWidget>("cbMode").geometry(), QRect(modeLeft, 11, 228, 21));
+    QCOMPARE(window.Get<QWidget>("btnDo").geometry(), QRect(decodeLeft, 8, 75, 25));
+    QCOMPARE(window.Get<QWidget>("btnAbout").geometry(), QRect(aboutLeft, 12, 75, 21));
+    QCOMPARE(window.Get<QWidget>("btnPaste").geometry(), QRect(4, 8, 127, 25));
+    QCOMPARE(window.Get<QWidget>("btnRemSpaces").geometry(), QRect(136, 8, 99, 25));
+    QCOMPARE(window.PlaceOf("mmDie"), QRect(0, 0, size.width(), 114));
+    QCOMPARE(window.PlaceOf("mmDieDecoded").height(), outputHeight);
+}
+
+void FrmUtamaTest::tabOrder() {
+    TWindow window;
+    window.Form.show();
+    window.Form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window.Form));
+    window.Input().setFocus();
+
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, (QStringList{QStringLiteral("mmDieDecoded"), QStringLiteral("btnAbout"),
+                                   QStringLiteral("btnRemSpaces"), QStringLiteral("btnPaste"),
+                                   QStringLiteral("btnDo"), QStringLiteral("cbMode"),
+                                   QStringLiteral("mmDie")}));
+    QCOMPARE(window.InputLines(), QString()); // Tab moved on, it typed nothing
+}
+
+void FrmUtamaTest::aboutShowsDialogModally() {
+    TWindow window;
+    TfrmAbout about;
+    window.Form.SetAboutDialog(&about);
+    window.Form.show();
+
+    for (int press = 1; press <= 2; ++press) {
+        bool shownModally = false;
+        QTimer::singleShot(0, &about, [&] {
+            shownModally = about.isVisible() && QApplication::activeModalWidget() == &about;
+            QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("btnDismiss")),
+                              Qt::LeftButton);
+        });
+        QTest::mouseClick(&window.Get<QPushButton>("btnAbout"), Qt::LeftButton);
+        QVERIFY(shownModally);
+        QVERIFY(!about.isVisible());
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+}
+
+QTEST_MAIN(FrmUtamaTest)
+#include "FrmUtamaTest.moc"

@@ -1,0 +1,71 @@
+#pragma once
+
+// The main window: the message goes into the input area on top, the mode list
+// says how it is written, "Decode" writes the decoded text into the output area.
+// The input mode last used is kept in an INI file beside the executable.
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QDialog;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+
+namespace velquist::ui {
+
+class TAnchorPanel;
+
+// The settings file of the program at `executablePath`: the same path with the
+// file's extension replaced by ".ini" (appended when it has none).
+QString SettingsPathFor(const QString& executablePath);
+
+class TfrmDecode : public QWidget {
+    Q_OBJECT
+
+public:
+    // `settingsPath` is the INI file that keeps the input mode between runs.
+    explicit TfrmDecode(const QString& settingsPath, QWidget* parent = nullptr);
+
+    // The About dialog that "About" shows; the window does not own it.
+    void SetAboutDialog(QDialog* dialog);
+
+public slots:
+    void btnPasteClick();
+    void btnRemSpacesClick();
+    void btnDoClick();
+    void btnAboutClick();
+    void FormShow();
+    void FormClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* CreateOptionPanel();
+    QWidget* CreateActionPanel();
+    void SetTabOrder();
+
+    // The input text with its line breaks as CR LF.
+    QString InputText() const;
+
+    const QString FSettingsPath;
+    QPointer<QDialog> FAboutDialog;
+    bool FShown = false;
+
+    QPlainTextEdit* mmDie = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    TAnchorPanel* pnlOption = nullptr;
+    QPushButton* btnPaste = nullptr;
+    QPushButton* btnRemSpaces = nullptr;
+    QComboBox* cbMode = nullptr;
+    QPushButton* btnDo = nullptr;
+    QPlainTextEdit* mmDieDecoded = nullptr;
+    TAnchorPanel* pnlAct = nullptr;
+    QPushButton* btnAbout = nullptr;
+};
+
+} // namespace velquist::ui
