@@ -18,6 +18,8 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 using velquist::ui::SettingsPathFor;
@@ -160,6 +162,9 @@ void FrmUtamaTest::decodesInEachMode_data() {
     QTest::newRow("String Mode, Windows-1252 bytes")
         << 2 << QStringLiteral("\u20AC\u00E9\u2603~x")
         << QStringLiteral("mtUnknown\nDieField[0] = 80 E9 3F\nDieField[1] = 78\n");
+    QTest::newRow("String Mode, no-break space is a byte of its own")
+        << 2 << QStringLiteral("A\u00A0B~C")
+        << QStringLiteral("mtUnknown\nDieField[0] = 41 A0 42\nDieField[1] = 43\n");
     QTest::newRow("no mode selected: the text unchanged")
         << kNoMode << QStringLiteral("AB~CD")
         << QStringLiteral("mtUnknown\nDieField[0] = 41 42 7E 43 44\n");
@@ -488,11 +493,15 @@ void FrmUtamaTest::startLayout() {
     QCOMPARE(mode.itemText(2), QStringLiteral("String Mode"));
     QVERIFY(!mode.isEditable());
 
-    QCOMPARE(window.Input().lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    QCOMPARE(window.Input().verticalScrollBar()->isVisible(), false);
-    QCOMPARE(window.Output().lineWrapMode(), QPlainTextEdit::NoWrap);
-    QCOMPARE(window.Output().verticalScrollBar()->isVisible(), true);
-    QVERIFY(window.Output().font().fixedPitch() || QFontInfo(window.Output().font()).fixedPitch());
+    // A long line wraps in the input area and runs on in the output area, which
+    // has the vertical scroll bar.
+    const QString longLine(300, u'4');
+    window.Input().setPlainText(longLine);
+    window.Output().setPlainText(longLine);
+    QVERIFY(window.Input().document()->firstBlock().layout()->lineCount() > 1);
+    QCOMPARE(window.Output().document()->firstBlock().layout()->lineCount(), 1);
+    QVERIFY(!window.Input().verticalScrollBar()->isVisible());
+    QVERIFY(window.Output().verticalScrollBar()->isVisible());
 
     // Dragging the splitter moves height between the input and the output area.
     auto& splitter = window.Get<QSplitter>("Splitter1");
