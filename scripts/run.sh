@@ -3,7 +3,7 @@
 # display it says so and decodes an example with velquist-decode instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/deps.sh
+. scripts/common.sh
 
 velquist_install_missing $VELQUIST_BUILD_PACKAGES $VELQUIST_UI_PACKAGES
 

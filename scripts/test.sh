@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Velquist (window included) and runs every
-# test. The window's tests run on Qt's offscreen platform: no display needed.
+# Installs what is missing, builds Velquist and runs every test:
+#   1. the release build (window and benchmarks included) and its tests;
+#   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. each fuzz target for VELQUIST_FUZZ_SECONDS seconds (default 60).
+# The window's tests run on Qt's offscreen platform: no display needed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. scripts/deps.sh
+. scripts/common.sh
 
-velquist_install_missing $VELQUIST_BUILD_PACKAGES $VELQUIST_UI_PACKAGES
+velquist_install_missing $VELQUIST_BUILD_PACKAGES $VELQUIST_UI_PACKAGES $VELQUIST_FUZZ_PACKAGES \
+    $VELQUIST_BENCH_PACKAGES
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELQUIST_BUILD_UI=ON -DVELQUIST_WERROR=ON
+echo "== Release build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELQUIST_BUILD_UI=ON \
+    -DVELQUIST_BUILD_BENCHMARKS=ON -DVELQUIST_WERROR=ON
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+echo "== Sanitizer build and tests"
+velquist_configure_sanitize
+cmake --build "$VELQUIST_SANITIZE_DIR"
+ctest --test-dir "$VELQUIST_SANITIZE_DIR" --output-on-failure -j "$(nproc)"
+
+echo "== Fuzzing"
+fuzz/run.sh "${VELQUIST_FUZZ_SECONDS:-60}"

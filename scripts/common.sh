@@ -1,10 +1,15 @@
-# Installs the Debian packages the project needs, only those that are missing.
-# Sourced by the run and test scripts; needs root (or sudo) for apt-get.
+# Shared by the project's scripts: the Debian packages the project needs, the
+# installation of those that are missing, and the build configurations.
+# Needs root (or sudo) for apt-get.
 
 # Building the decoder, the command line and the tests.
 VELQUIST_BUILD_PACKAGES="g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev"
 # The window.
 VELQUIST_UI_PACKAGES="qt6-base-dev"
+# The sanitizer and fuzzing build: clang with its sanitizer and libFuzzer runtimes.
+VELQUIST_FUZZ_PACKAGES="clang libclang-rt-14-dev"
+# The benchmarks and their comparison script.
+VELQUIST_BENCH_PACKAGES="libbenchmark-dev xxd time"
 
 velquist_install_missing() {
     local missing=()
@@ -24,4 +29,12 @@ velquist_install_missing() {
     fi
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# build-sanitize: everything (window, tests, fuzz targets) built with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+VELQUIST_SANITIZE_DIR=build-sanitize
+velquist_configure_sanitize() {
+    cmake -S . -B "$VELQUIST_SANITIZE_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELQUIST_BUILD_FUZZERS=ON -DVELQUIST_WERROR=ON
 }
