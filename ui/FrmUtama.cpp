@@ -117,6 +117,23 @@ QString SettingsPathFor(const QString& executablePath) {
     return base + QStringLiteral(".ini");
 }
 
+QString BreakLongLines(const QString& text, qsizetype longest) {
+    QString shown(text.size() + text.size() / longest, Qt::Uninitialized);
+    QChar* out = shown.data();
+    qsizetype column = 0;
+    for (const QChar c : text) {
+        if (c == u'\n') {
+            column = 0;
+        } else if (column++ == longest) {
+            *out++ = u'\n'; // there is more to the line: go on on the next one
+            column = 1;
+        }
+        *out++ = c;
+    }
+    shown.truncate(out - shown.constData());
+    return shown;
+}
+
 TfrmDecode::TfrmDecode(const QString& settingsPath, QWidget* parent)
     : QWidget(parent), FSettingsPath(settingsPath) {
     setObjectName(QStringLiteral("frmDecode"));
@@ -247,7 +264,7 @@ void TfrmDecode::btnDoClick() {
     const TInputMode mode = InputModeFromIndex(cbMode->currentIndex());
     const TDecodeResult result = DecodeMessage(PrepareMessage(ToCp1252(text), mode));
     if (result.Ok) {
-        mmDieDecoded->setPlainText(ShownCp1252(result.Text));
+        mmDieDecoded->setPlainText(BreakLongLines(ShownCp1252(result.Text)));
     } else {
         AppendLine(*mmDieDecoded, QStringLiteral("Error: ") + ShownCp1252(result.Error));
     }

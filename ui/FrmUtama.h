@@ -22,6 +22,16 @@ class TAnchorPanel;
 // file's extension replaced by ".ini" (appended when it has none).
 QString SettingsPathFor(const QString& executablePath);
 
+// The longest line the output area shows whole; a longer line (the listing of
+// a field of some thousand bytes) continues on the next display lines.
+inline constexpr qsizetype kLongestShownLine = 4096;
+
+// The text with every line longer than `longest` characters broken into lines
+// of `longest` characters (the last one shorter). Laying out a line takes time
+// in proportion to its length, so a decoded message with one field of megabytes
+// would otherwise freeze the window for seconds.
+QString BreakLongLines(const QString& text, qsizetype longest = kLongestShownLine);
+
 class TfrmDecode : public QWidget {
     Q_OBJECT
 

@@ -109,6 +109,9 @@ private slots:
     void decodesInEachMode();
     void showsDecodedBytesVisibly_data();
     void showsDecodedBytesVisibly();
+    void breakLongLines_data();
+    void breakLongLines();
+    void longFieldShowsOnSeveralLines();
     void errorLineGoesBelowTheOutput_data();
     void errorLineGoesBelowTheOutput();
     void errorLineIsScrolledIntoView();
@@ -205,6 +208,38 @@ void FrmUtamaTest::showsDecodedBytesVisibly() {
              QStringLiteral("Operational Command (31)\nLogical Unit Number = ") + shown +
                  QStringLiteral("\nMessage Sequence Number = 002\n"
                                 "Command Code = Go in-service to consumers (startup)"));
+}
+
+void FrmUtamaTest::breakLongLines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("exactly the longest") << QStringLiteral("abc") << QStringLiteral("abc");
+    QTest::newRow("one more") << QStringLiteral("abcd") << QStringLiteral("abc\nd");
+    QTest::newRow("twice the longest") << QStringLiteral("abcdef") << QStringLiteral("abc\ndef");
+    QTest::newRow("each line on its own")
+        << QStringLiteral("abcdefg\nxy\n\nwxyz\n") << QStringLiteral("abc\ndef\ng\nxy\n\nwxy\nz\n");
+}
+
+void FrmUtamaTest::breakLongLines() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(velquist::ui::BreakLongLines(text, 3), shown);
+}
+
+void FrmUtamaTest::longFieldShowsOnSeveralLines() {
+    // A field of 2000 bytes is listed as one line of 14 + 5999 characters.
+    TWindow window;
+    window.Decode(2, QStringLiteral("AB~") + QString(2000, u'x'));
+    const QStringList lines = window.Output().toPlainText().split(u'\n');
+    QCOMPARE(lines.size(), 5); // "mtUnknown", the field 0 line, two full lines, the rest
+    QCOMPARE(lines[2].size(), velquist::ui::kLongestShownLine);
+    QVERIFY(lines[2].startsWith(QStringLiteral("DieField[1] = 78 78 ")));
+    QCOMPARE(lines[3].size(), 14 + 5999 - velquist::ui::kLongestShownLine);
+    QCOMPARE(lines[4], QString());
+    QCOMPARE(lines[2] + lines[3],
+             QStringLiteral("DieField[1] = ") + QStringList(2000, QStringLiteral("78")).join(u' '));
 }
 
 void FrmUtamaTest::errorLineGoesBelowTheOutput_data() {
