@@ -111,6 +111,16 @@ std::string ConsumerRequestWithFields(std::size_t count) {
     return message;
 }
 
+// Four input sizes from `Smallest`, each twice the one before, and the fitted
+// complexity over them.
+template <std::int64_t Smallest>
+void Doubling(benchmark::internal::Benchmark* runs) {
+    for (int i = 0; i < 4; ++i) {
+        runs->Arg(Smallest << i);
+    }
+    runs->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+}
+
 void Decode(benchmark::State& state, const std::string& message) {
     for (auto _ : state) {
         auto result = DecodeMessage(message);
@@ -129,46 +139,22 @@ void BM_HexModeUnknown(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_HexModeUnknown)
-    ->Arg(512 << 10)
-    ->Arg(1 << 20)
-    ->Arg(2 << 20)
-    ->Arg(4 << 20)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_HexModeUnknown)->Apply(Doubling<512 << 10>);
 
 void BM_FunctionCommandPrinterData(benchmark::State& state) {
     Decode(state, FunctionCommandWithPrinterData(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_FunctionCommandPrinterData)
-    ->Arg(256 << 10)
-    ->Arg(512 << 10)
-    ->Arg(1 << 20)
-    ->Arg(2 << 20)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_FunctionCommandPrinterData)->Apply(Doubling<256 << 10>);
 
 void BM_SolicitedSubfields(benchmark::State& state) {
     Decode(state, SolicitedWithSubfields(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_SolicitedSubfields)
-    ->Arg(25000)
-    ->Arg(50000)
-    ->Arg(100000)
-    ->Arg(200000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_SolicitedSubfields)->Apply(Doubling<25000>);
 
 void BM_ConsumerRequestFields(benchmark::State& state) {
     Decode(state, ConsumerRequestWithFields(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_ConsumerRequestFields)
-    ->Arg(25000)
-    ->Arg(50000)
-    ->Arg(100000)
-    ->Arg(200000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_ConsumerRequestFields)->Apply(Doubling<25000>);
 
 } // namespace
 
