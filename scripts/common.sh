@@ -4,8 +4,8 @@
 
 # Building the decoder, the command line and the tests.
 VELQUIST_BUILD_PACKAGES="g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev"
-# The window.
-VELQUIST_UI_PACKAGES="qt6-base-dev"
+# The window (and a font for its tests on the offscreen platform).
+VELQUIST_UI_PACKAGES="qt6-base-dev fonts-dejavu-core"
 # The sanitizer and fuzzing build: clang with its sanitizer and libFuzzer runtimes.
 VELQUIST_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 # The benchmarks and their comparison script.
