@@ -5,8 +5,8 @@
 //
 //   velquist_bench --benchmark_filter=HexModeUnknown
 
-#include "InputPrep.h"
-#include "UDiebold.h"
+#include "velquist/InputPrep.h"
+#include "velquist/UDiebold.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 
 // Command line of velquist-decode and the shaping of its input text.
 
-#include "InputPrep.h"
+#include "velquist/InputPrep.h"
 
 #include <optional>
 #include <span>

@@ -6,8 +6,8 @@
 // error.
 
 #include "CliOptions.h"
-#include "UDiebold.h"
-#include "Version.h"
+#include "velquist/UDiebold.h"
+#include "velquist/Version.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -15,7 +15,7 @@
 #include "Format.h"
 #include "HexText.h"
 #include "Tables.h"
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -7,6 +7,8 @@
 // the protocol count from 1, so the positional helpers at the end take 1-based
 // positions and clamp instead of failing: an absent character is an empty view.
 
+#include "velquist/IntFromText.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -83,13 +85,6 @@ bool IsBitSet(std::uint32_t value, unsigned bit);
 // digits: "001255016" gives "01FF10". A trailing group of one or two characters
 // is ignored; a group that is not a number gives "00".
 std::string DecTriplesToHex(std::string_view text);
-
-// The one conversion from text to a 32-bit integer. Leading blanks, one sign,
-// then either a hex number ("$", "x", "X", "0x" or "0X" prefix; any 32-bit
-// pattern, "$FFFFFFFF" is -1) or a decimal one within the signed 32-bit range.
-// The digits must run to the end of the text, a NUL counting as the end;
-// anything else gives `defaultValue`.
-std::int32_t IntFromText(std::string_view text, std::int32_t defaultValue);
 
 // Character `pos` (1-based) of `text` as a view of one character, or an empty
 // view when the text is shorter.

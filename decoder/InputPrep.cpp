@@ -1,9 +1,10 @@
-#include "InputPrep.h"
+#include "velquist/InputPrep.h"
 
 #include "HexText.h"
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace velquist {
 
@@ -14,15 +15,6 @@ constexpr std::size_t kNetadrdFirstColumn = 15;
 constexpr std::size_t kNetadrdColumns = 59; // columns 15 to 73
 
 } // namespace
-
-TInputMode InputModeFromIndex(int index) {
-    switch (index) {
-    case 0: return TInputMode::AsciiHex;
-    case 1: return TInputMode::Netadrd;
-    case 2: return TInputMode::String;
-    default: return TInputMode::None;
-    }
-}
 
 std::string HexPairsToBytes(std::string_view text) {
     const std::size_t count = text.size() / 2;

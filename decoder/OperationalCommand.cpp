@@ -9,7 +9,7 @@
 #include "Format.h"
 #include "HexText.h"
 #include "Tables.h"
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 namespace velquist {
 

@@ -1,4 +1,4 @@
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 #include "Format.h"
 #include "HexText.h"

@@ -14,7 +14,7 @@
 #include "Format.h"
 #include "HexText.h"
 #include "Tables.h"
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a message: the decode must end with a text or one error,
 // never crash, hang, leak or read out of bounds.
 
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 #include <cstddef>
 #include <cstdint>

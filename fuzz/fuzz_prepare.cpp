@@ -1,8 +1,8 @@
 // Arbitrary text through the input preparation of every mode, then decoded:
 // preparation never fails, and the decode ends with a text or one error.
 
-#include "InputPrep.h"
-#include "UDiebold.h"
+#include "velquist/InputPrep.h"
+#include "velquist/UDiebold.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "TestUtil.h"
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "InputPrep.h"
+#include "velquist/InputPrep.h"
 
 #include <gtest/gtest.h>
 
@@ -79,15 +79,6 @@ TEST(PrepareMessage, ByMode) {
               "123");
     // all lines shorter than 15 characters give an empty message
     EXPECT_EQ(PrepareMessage("short\r\nlines", TInputMode::Netadrd), "");
-}
-
-TEST(InputModeFromIndex, OutsideTheListMeansNoMode) {
-    EXPECT_EQ(InputModeFromIndex(0), TInputMode::AsciiHex);
-    EXPECT_EQ(InputModeFromIndex(1), TInputMode::Netadrd);
-    EXPECT_EQ(InputModeFromIndex(2), TInputMode::String);
-    EXPECT_EQ(InputModeFromIndex(-1), TInputMode::None);
-    EXPECT_EQ(InputModeFromIndex(3), TInputMode::None);
-    EXPECT_EQ(InputModeFromIndex(7), TInputMode::None);
 }
 
 TEST(RemoveSpaces, RemovesBlanksOnly) {

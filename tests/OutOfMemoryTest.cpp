@@ -6,7 +6,7 @@
 // at the n-th allocation from now, and every n is tried in turn.
 
 #include "TestUtil.h"
-#include "UDiebold.h"
+#include "velquist/UDiebold.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include "AnchorPanel.h"
 #include "Cp1252.h"
-#include "HexText.h"
-#include "InputPrep.h"
-#include "UDiebold.h"
+#include "velquist/InputPrep.h"
+#include "velquist/IntFromText.h"
+#include "velquist/UDiebold.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -109,6 +109,15 @@ void WriteLastMode(const QString& settingsPath, int mode) {
 }
 
 } // namespace
+
+TInputMode InputModeFromIndex(int index) {
+    switch (index) {
+    case 0: return TInputMode::AsciiHex;
+    case 1: return TInputMode::Netadrd;
+    case 2: return TInputMode::String;
+    default: return TInputMode::None;
+    }
+}
 
 QString SettingsPathFor(const QString& executablePath) {
     const qsizetype nameStart = executablePath.lastIndexOf(QLatin1Char('/')) + 1;

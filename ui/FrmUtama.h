@@ -4,6 +4,8 @@
 // says how it is written, "Decode" writes the decoded text into the output area.
 // The input mode last used is kept in an INI file beside the executable.
 
+#include "velquist/InputPrep.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -17,6 +19,11 @@ class QSplitter;
 namespace velquist::ui {
 
 class TAnchorPanel;
+
+// The input mode of an index of the mode list: "ASCII Hex Mode",
+// "Base24 NETADRD Hex Mode", "String Mode"; any other index (-1 when nothing is
+// selected) means no mode.
+TInputMode InputModeFromIndex(int index);
 
 // The settings file of the program at `executablePath`: the same path with the
 // file's extension replaced by ".ini" (appended when it has none).

@@ -1,6 +1,6 @@
 #include "UFrmAbout.h"
 
-#include "Version.h"
+#include "velquist/Version.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "FrmUtama.h"
 #include "UFrmAbout.h"
-#include "Version.h"
+#include "velquist/Version.h"
 
 #include <QApplication>
 

@@ -105,6 +105,7 @@ class FrmUtamaTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void modeListIndexNamesTheMode();
     void decodesInEachMode_data();
     void decodesInEachMode();
     void showsDecodedBytesVisibly_data();
@@ -138,6 +139,17 @@ private slots:
     void tabOrder();
     void aboutShowsDialogModally();
 };
+
+void FrmUtamaTest::modeListIndexNamesTheMode() {
+    using velquist::TInputMode;
+    using velquist::ui::InputModeFromIndex;
+    QCOMPARE(InputModeFromIndex(0), TInputMode::AsciiHex);
+    QCOMPARE(InputModeFromIndex(1), TInputMode::Netadrd);
+    QCOMPARE(InputModeFromIndex(2), TInputMode::String);
+    for (const int outside : {kNoMode, 3, 7}) {
+        QCOMPARE(InputModeFromIndex(outside), TInputMode::None);
+    }
+}
 
 void FrmUtamaTest::decodesInEachMode_data() {
     QTest::addColumn<int>("mode");

@@ -16,16 +16,13 @@
 
 namespace velquist {
 
-// The input modes, numbered as the window's mode list.
-enum class TInputMode : int {
-    None = -1, // nothing selected: the text is the message
-    AsciiHex = 0,
-    Netadrd = 1,
-    String = 2,
+// The input modes.
+enum class TInputMode {
+    None, // no mode: the text is the message, unchanged
+    AsciiHex,
+    Netadrd,
+    String,
 };
-
-// The mode of a mode list index; indices outside 0..2 mean no mode.
-TInputMode InputModeFromIndex(int index);
 
 // Pair k of the text (characters 2k+1 and 2k+2) as one byte: two hex digits of
 // either case give their value, any other pair 0x00. Every character counts,
