@@ -21,9 +21,11 @@
 //   character 6     function command response code
 //   character 7     retract operation flag
 
-#include "Format.h"
+#include "CardData.h"
 #include "HexText.h"
+#include "MessageFields.h"
 #include "Tables.h"
+#include "TextOut.h"
 #include "velquist/UDiebold.h"
 
 namespace velquist {
@@ -56,39 +58,63 @@ bool IsLastTransactionStatus(std::string_view field) {
     return CharAt(field, 1) == "6";
 }
 
-void AppendLastTransactionStatus(std::string& out, std::string_view status) {
-    AppendFormat(out,
-                 "Last Transaction Status:\r\n"
-                 "- Last Trx Serial Number = %s\r\n"
-                 "- Function command Response = %s\r\n"
-                 "- Retract operation = %s\r\n",
-                 {Mid(status, 2, 4), LookupChar(kResponseCodes, CharAt(status, 6)),
-                  RetractText(CharAt(status, 7))});
+void PutLastTransactionStatus(TTextOut& out, std::string_view status) {
+    const std::string_view responseCode = CharAt(status, 6);
+    const std::string_view retractFlag = CharAt(status, 7);
+    out.Put("Last Transaction Status:", TFrom::Bytes(status));
+    out.PutFormat("\r\n- Last Trx Serial Number = %s\r\n"
+                  "- Function command Response = %s\r\n"
+                  "- Retract operation = %s\r\n",
+                  {Mid(status, 2, 4), Shown(LookupChar(kResponseCodes, responseCode), responseCode),
+                   Shown(RetractText(retractFlag), retractFlag)});
+}
+
+// Card data as shown: the field itself, or a masked copy of it kept in `masked`.
+TFmtArg CardData(std::string_view field, std::string& masked, bool mask,
+                 std::string (*maskOf)(std::string_view)) {
+    if (!mask) {
+        return field;
+    }
+    masked = maskOf(field);
+    return TFmtArg(masked, TFrom::Chars(field));
+}
+
+// The PIN buffer as shown: one hex digit per character, kept in `digits`;
+// masked, every digit is a "*".
+TFmtArg PinBufferDigits(std::string_view field, std::string& digits, bool mask) {
+    digits = mask ? std::string(field.size(), '*') : NibbleDump(field, "");
+    return TFmtArg(digits, TFrom::Chars(field));
 }
 
 } // namespace
 
-std::string TDieboldMsg::DecodeConsumerRequest() {
+void TDieboldMsg::DecodeConsumerRequest(TTextOut& out) {
+    const bool mask = FOptions.MaskCardData;
+    std::string track2;
+    std::string track3;
+    std::string pinBuffer;
     // The fields are fetched in placeholder order, so a short message names the
     // first field missing in that order: 1, then 3, then 4 to 9.
-    std::string text = Format(
+    out.PutFormat(
         "Consumer Request (%s)\r\nLogical Unit Number = %s\r\nTime Variant Number = %s\r\n"
         "Top-Of-Form Flag = %s\r\nMessage Coordination Number = %s\r\nTrack-2 data = %s\r\n"
         "Track-3 data = %s\r\nOperation Key Buffer = %s\r\nDollar/Cents Keyboard Entry = %s\r\n"
         "PIN Buffer = %s\r\n",
-        {HexDump(Field(0), " "), Field(1), Field(3), CharAt(Field(4), 1), CharAt(Field(4), 2),
-         Field(5), Field(6), Field(7), Field(8), NibbleDump(Field(9), "")});
+        {Shown(HexDump(Field(0), " "), Field(0)), Field(1), Field(3), CharAt(Field(4), 1),
+         CharAt(Field(4), 2), CardData(Field(5), track2, mask, MaskTrack2),
+         CardData(Field(6), track3, mask, MaskDigits), Field(7), Field(8),
+         PinBufferDigits(Field(9), pinBuffer, mask)});
 
-    for (std::size_t i = kFirstOptionalField; i < FFields.size(); ++i) {
-        if (IsLastTransactionStatus(FFields[i])) {
-            AppendLastTransactionStatus(text, FFields[i]);
-            break;
+    ForEachField(kFirstOptionalField, [&out](std::size_t, std::string_view field) {
+        if (!IsLastTransactionStatus(field)) {
+            return true;
         }
-    }
+        PutLastTransactionStatus(out, field);
+        return false;
+    });
 
-    FTrack2 = Field(5);
-    FPinBuffer = NibbleDump(Field(9), "");
-    return text;
+    FTrack2 = mask ? track2 : std::string(Field(5));
+    FPinBuffer = std::move(pinBuffer);
 }
 
 } // namespace velquist

@@ -12,9 +12,10 @@
 //   field 6  message coordination number (1), card flag (2), printer flag (3),
 //            printer data (4 to the end)
 
-#include "Format.h"
+#include "ControlText.h"
 #include "HexText.h"
 #include "Tables.h"
+#include "TextOut.h"
 #include "velquist/UDiebold.h"
 
 #include <algorithm>
@@ -24,13 +25,6 @@
 namespace velquist {
 
 namespace {
-
-constexpr char kLF = '\x0A';
-constexpr char kFF = '\x0C';
-constexpr char kCR = '\x0D';
-constexpr char kSO = '\x0E';
-constexpr char kSI = '\x0F';
-constexpr char kESC = '\x1B';
 
 constexpr TCharText kFunctionIds[] = {
     {'4', "Perform a print immediate"},
@@ -92,103 +86,68 @@ std::string BillLetter(std::size_t pair) {
     return Format("#%d", {static_cast<std::int64_t>(pair)});
 }
 
-// Screen and printer data are control sequences embedded in text: a control
-// character acts on the characters after it, and what it inserts is never
-// looked at again. Walking the text from its last character to its first does
-// both at once. The processed tail is kept reversed, so that its first
-// character (the one just after the current position) is rev.back() and
-// inserting or deleting at the current position is a push or pop at the end.
-//
-// `step` is called after each character has been pushed; it sees the current
-// character at rev.back() and the processed tail beneath it.
-template <typename TStep>
-std::string WalkBackwards(std::string_view text, TStep step) {
-    std::string rev;
-    rev.reserve(text.size());
-    for (auto it = text.rbegin(); it != text.rend(); ++it) {
-        rev.push_back(*it);
-        step(rev);
-    }
-    std::reverse(rev.begin(), rev.end());
-    return rev;
-}
-
-// Removes and returns the character at rev.back(), or nothing if there is none.
-std::string PopChar(std::string& rev) {
-    if (rev.empty()) {
-        return {};
-    }
-    std::string ch(1, rev.back());
-    rev.pop_back();
-    return ch;
-}
-
-void PushReversed(std::string& rev, std::string_view text) {
-    rev.append(text.rbegin(), text.rend());
-}
-
-// SI, row, column: a positioning sequence, replaced by its label.
-void ScreenStep(std::string& rev) {
-    if (rev.back() != kSI) {
-        return;
-    }
-    rev.pop_back();
-    const std::string row = PopChar(rev);
-    const std::string col = PopChar(rev);
-    PushReversed(rev, Format("\r\n\t\tRow=%s Col=%s Data:", {row, col}));
-}
-
-// The printer controls, tested in this order on whatever stands at the current
-// position after the tests before:
-//   LF        gets a CR in front of it
-//   SO n      n - 48 blanks ("3" gives three); nothing for a code below 48
-//   ESC x     both removed (the sequence's parameter is not printable)
-//   FF        removed
-void PrinterStep(std::string& rev) {
-    if (rev.back() == kLF) {
-        rev.push_back(kCR);
-    }
-    if (rev.back() == kSO) {
-        rev.pop_back();
-        const std::string count = PopChar(rev);
-        if (!count.empty()) {
-            const int blanks = static_cast<unsigned char>(count.front()) - 48;
-            if (blanks > 0) {
-                rev.append(static_cast<std::size_t>(blanks), ' ');
-            }
-        }
-    }
-    if (!rev.empty() && rev.back() == kESC) {
-        rev.pop_back();
-        PopChar(rev);
-    }
-    if (!rev.empty() && rev.back() == kFF) {
-        rev.pop_back();
+void PutBillCounts(TTextOut& out, std::string_view field) {
+    const std::size_t pairs = field.size() / 2;
+    for (std::size_t k = 1; k <= pairs; ++k) {
+        const std::string_view pair = Mid(field, 2 * k - 1, 2);
+        out.PutFormat("    > Dispense %d %s bills\r\n",
+                      {TFmtArg(IntFromText(pair, 0), TFrom::Bytes(pair)), BillLetter(k)});
     }
 }
 
-std::string DecodePrinterData(std::string_view data) {
-    return WalkBackwards(data, PrinterStep);
+void PutFunctionIds(TTextOut& out, std::string_view field) {
+    const std::string_view functionId = CharAt(field, 5);
+    out.PutFormat("Function ID:\r\n"
+                  "\tTransaction SN     : %s\r\n"
+                  "\tFunction ID        : %s (%s)\r\n"
+                  "\tScreen Number      : %s\r\n"
+                  "\tScreen Disp Update : %s\r\n"
+                  "\tScreen Data        : ",
+                  {Mid(field, 1, 4), Shown(TDieboldMsg::FunctionIdName(functionId), functionId),
+                   functionId, Mid(field, 6, 3), Mid(field, 9, 3)});
+    PutScreenData(out, Mid(field, 12));
+    out.Put("\r\n", TFrom());
+}
+
+void PutCardAndPrinter(TTextOut& out, std::string_view field) {
+    const std::string_view cardFlag = CharAt(field, 2);
+    const std::string_view printerFlag = CharAt(field, 3);
+    out.PutFormat(
+        "Message Coord. Number : %s\r\nCard Flag: %sPrinter flag: %s\r\n"
+        "Printer Data:\r\n========================================\r\n",
+        {CharAt(field, 1), Shown(LookupChar(kCardFlags, cardFlag, kUnknownCardFlag), cardFlag),
+         Shown(LookupChar(kPrinterFlags, printerFlag, kUnknownPrinterFlag), printerFlag)});
+    if (printerFlag != "0") {
+        PutPrinterData(out, Mid(field, 4));
+    }
+    out.Put("\r\n====================END=================\r\n", TFrom());
+}
+
+// A text of its own, written by `put`.
+template <typename TPut>
+std::string TextOf(TPut put) {
+    TTextOut out;
+    put(out);
+    return out.TakeText();
 }
 
 } // namespace
 
-std::string TDieboldMsg::FunctionCommandText() const {
-    return Format("Function Command (%s)\r\nLogical Unit Number = %s\r\n"
+void TDieboldMsg::PutFunctionCommand(TTextOut& out) const {
+    // The fields are fetched in order, 0 to 6: a short message names the first
+    // one missing.
+    out.PutFormat("Function Command (%s)\r\nLogical Unit Number = %s\r\n"
                   "Message Sequence Number = %s\r\nNext State ID = %s\r\n"
-                  "Number of Bills: \r\n%s%s%s\r\n",
-                  {HexDump(Field(0), " "), Field(1), Field(2), Field(3), DecodeBillCounts(Field(4)),
-                   DecodeFunctionIds(Field(5)), DecodeCardAndPrinter(Field(6))});
+                  "Number of Bills: \r\n",
+                  {Shown(HexDump(Field(0), " "), Field(0)), Field(1), Field(2), Field(3)});
+    PutBillCounts(out, Field(4));
+    PutFunctionIds(out, Field(5));
+    PutCardAndPrinter(out, Field(6));
+    out.Put("\r\n", TFrom());
 }
 
 std::string TDieboldMsg::DecodeBillCounts(std::string_view field) {
-    std::string text;
-    const std::size_t pairs = field.size() / 2;
-    for (std::size_t k = 1; k <= pairs; ++k) {
-        AppendFormat(text, "    > Dispense %d %s bills\r\n",
-                     {IntFromText(Mid(field, 2 * k - 1, 2), 0), BillLetter(k)});
-    }
-    return text;
+    return TextOf([field](TTextOut& out) { PutBillCounts(out, field); });
 }
 
 std::string_view TDieboldMsg::FunctionIdName(std::string_view functionId) {
@@ -196,30 +155,15 @@ std::string_view TDieboldMsg::FunctionIdName(std::string_view functionId) {
 }
 
 std::string TDieboldMsg::DecodeFunctionIds(std::string_view field) {
-    const std::string_view functionId = CharAt(field, 5);
-    return Format("Function ID:\r\n"
-                  "\tTransaction SN     : %s\r\n"
-                  "\tFunction ID        : %s (%s)\r\n"
-                  "\tScreen Number      : %s\r\n"
-                  "\tScreen Disp Update : %s\r\n"
-                  "\tScreen Data        : %s\r\n",
-                  {Mid(field, 1, 4), FunctionIdName(functionId), functionId, Mid(field, 6, 3),
-                   Mid(field, 9, 3), DecodeScreenData(Mid(field, 12))});
+    return TextOf([field](TTextOut& out) { PutFunctionIds(out, field); });
 }
 
 std::string TDieboldMsg::DecodeScreenData(std::string_view screenData) {
-    return WalkBackwards(screenData, ScreenStep);
+    return TextOf([screenData](TTextOut& out) { PutScreenData(out, screenData); });
 }
 
 std::string TDieboldMsg::DecodeCardAndPrinter(std::string_view field) {
-    const std::string_view printerFlag = CharAt(field, 3);
-    const std::string printerData =
-        printerFlag == "0" ? std::string() : DecodePrinterData(Mid(field, 4));
-    return Format("Message Coord. Number : %s\r\nCard Flag: %sPrinter flag: %s\r\n"
-                  "Printer Data:\r\n========================================\r\n"
-                  "%s\r\n====================END=================\r\n",
-                  {CharAt(field, 1), LookupChar(kCardFlags, CharAt(field, 2), kUnknownCardFlag),
-                   LookupChar(kPrinterFlags, printerFlag, kUnknownPrinterFlag), printerData});
+    return TextOf([field](TTextOut& out) { PutCardAndPrinter(out, field); });
 }
 
 } // namespace velquist

@@ -10,9 +10,10 @@
 //   bytes 8, 9, 10, 11   expanded configuration (more than 32 digits)
 //   bytes 16, 18, 20, 21 double expanded configuration (more than 64 digits)
 
-#include "Format.h"
+#include "ClassDecoders.h"
 #include "HexText.h"
 #include "Tables.h"
+#include "TextOut.h"
 #include "velquist/UDiebold.h"
 
 #include <array>
@@ -112,58 +113,79 @@ constexpr TBitLines kDenominationLines = {
     "       - Denomination code B\r\n", "       - Denomination code A\r\n",
 };
 
-void AppendConfigBits(std::string& out, std::string_view digits, std::span<const TConfigBit> bits) {
+// Each item shows the pair of characters its byte was read from.
+void PutConfigBits(TTextOut& out, std::string_view digits, std::string_view chars,
+                   std::span<const TConfigBit> bits) {
     for (const auto& item : bits) {
-        out += item.Label;
-        out += IsBitSet(static_cast<std::uint32_t>(HexByteAt(digits, item.Byte)), item.Bit)
-                   ? item.SetText
-                   : item.ClearText;
+        const std::string_view state =
+            IsBitSet(static_cast<std::uint32_t>(HexByteAt(digits, item.Byte)), item.Bit)
+                ? item.SetText
+                : item.ClearText;
+        const TFrom from = TFrom::Bytes(PairChars(chars, item.Byte));
+        if (!item.Label.empty() || !state.empty()) { // a line shown only when set
+            out.Put(item.Label, from);
+            out.Put(state, from);
+        }
     }
 }
 
-void AppendStandard(std::string& out, std::string_view digits) {
+void PutByteBits(TTextOut& out, std::string_view digits, std::string_view chars, std::size_t byte) {
+    PutBitLines(out, static_cast<std::uint32_t>(HexByteAt(digits, byte)), kDenominationLines,
+                TFrom::Bytes(PairChars(chars, byte)));
+}
+
+void PutStandard(TTextOut& out, std::string_view digits, std::string_view chars) {
     const auto mode = static_cast<std::size_t>(HexByteAt(digits, 0));
-    out += "  Standard Hardware Configuration\r\n   a. ";
-    out += mode < kModes.size() ? kModes[mode] : kModes[0];
-    AppendConfigBits(out, digits, kStandardBits);
+    out.Put("  Standard Hardware Configuration\r\n   a. ", TFrom());
+    out.Put(mode < kModes.size() ? kModes[mode] : kModes[0], TFrom::Bytes(PairChars(chars, 0)));
+    PutConfigBits(out, digits, chars, kStandardBits);
 }
 
-void AppendExpanded(std::string& out, std::string_view digits) {
-    out += "  Expanded Hardware Configuration\r\n";
-    AppendConfigBits(out, digits, kExpandedFeatureBits);
-    AppendFormat(out, "   b. Consumer printer column width: %d\r\n",
-                 {HexByteAt(digits, kPrinterColumnsByte)});
-    out += "   c. Dispense Cassette denominations present in terminal: \r\n";
-    AppendBitLines(out, static_cast<std::uint32_t>(HexByteAt(digits, kCassetteDenominationsByte)),
-                   kDenominationLines);
-    AppendConfigBits(out, digits, kExpandedDeviceBits);
+void PutExpanded(TTextOut& out, std::string_view digits, std::string_view chars) {
+    out.Put("  Expanded Hardware Configuration\r\n", TFrom());
+    PutConfigBits(out, digits, chars, kExpandedFeatureBits);
+    out.PutFormat("   b. Consumer printer column width: %d\r\n",
+                  {TFmtArg(HexByteAt(digits, kPrinterColumnsByte),
+                           TFrom::Bytes(PairChars(chars, kPrinterColumnsByte)))});
+    out.Put("   c. Dispense Cassette denominations present in terminal: \r\n", TFrom());
+    PutByteBits(out, digits, chars, kCassetteDenominationsByte);
+    PutConfigBits(out, digits, chars, kExpandedDeviceBits);
 }
 
-void AppendDoubleExpanded(std::string& out, std::string_view digits) {
-    out += "  Double Expanded Hardware Configuration\r\n   a. Coin denominations present: \r\n";
-    AppendBitLines(out, static_cast<std::uint32_t>(HexByteAt(digits, kCoinDenominationsByte)),
-                   kDenominationLines);
-    AppendConfigBits(out, digits, kDoubleExpandedBits);
+void PutDoubleExpanded(TTextOut& out, std::string_view digits, std::string_view chars) {
+    out.Put("  Double Expanded Hardware Configuration\r\n   a. Coin denominations present: \r\n",
+            TFrom());
+    PutByteBits(out, digits, chars, kCoinDenominationsByte);
+    PutConfigBits(out, digits, chars, kDoubleExpandedBits);
     const auto billLimit = static_cast<std::uint16_t>(HexByteAt(digits, kBillLimitHighByte) * 256 +
                                                       HexByteAt(digits, kBillLimitLowByte));
-    AppendFormat(out, "   b. Bill Limit Entry: %d\r\n", {static_cast<int>(billLimit)});
+    // Bytes 20 and 21 stand side by side: the line shows both.
+    const std::string_view limitChars = Mid(chars, 2 * kBillLimitLowByte + 1, 4);
+    out.PutFormat("   b. Bill Limit Entry: %d\r\n",
+                  {TFmtArg(static_cast<int>(billLimit), TFrom::Bytes(limitChars))});
 }
 
 } // namespace
 
-std::string TDieboldMsg::DecodeHardwareConfig(std::string_view subField) {
-    const std::string digits = NibbleDump(Mid(subField, 2), "");
-    std::string text = "- Hardware Configuration (";
-    AppendHexDump(text, subField, " ");
-    text += ")\r\n";
-    AppendStandard(text, digits);
+void PutHardwareConfig(TTextOut& out, std::string_view subField) {
+    const std::string_view chars = Mid(subField, 2);
+    const std::string digits = NibbleDump(chars, ""); // one digit per character
+    out.Put("- Hardware Configuration (", TFrom());
+    PutHexDump(out, subField);
+    out.Put(")\r\n", TFrom());
+    PutStandard(out, digits, chars);
     if (digits.size() > kExpandedDigits) {
-        AppendExpanded(text, digits);
+        PutExpanded(out, digits, chars);
         if (digits.size() > kDoubleExpandedDigits) {
-            AppendDoubleExpanded(text, digits);
+            PutDoubleExpanded(out, digits, chars);
         }
     }
-    return text;
+}
+
+std::string TDieboldMsg::DecodeHardwareConfig(std::string_view subField) {
+    TTextOut out;
+    PutHardwareConfig(out, subField);
+    return out.TakeText();
 }
 
 } // namespace velquist

@@ -189,7 +189,7 @@ std::string_view CharAt(std::string_view text, std::size_t pos) {
 
 std::string_view Mid(std::string_view text, std::size_t pos, std::size_t count) {
     if (pos == 0 || pos > text.size()) {
-        return {};
+        return text.substr(text.size()); // empty, where the text ends
     }
     return text.substr(pos - 1, count);
 }

@@ -87,11 +87,11 @@ bool IsBitSet(std::uint32_t value, unsigned bit);
 std::string DecTriplesToHex(std::string_view text);
 
 // Character `pos` (1-based) of `text` as a view of one character, or an empty
-// view when the text is shorter.
+// view at the end of the text when the text is shorter.
 std::string_view CharAt(std::string_view text, std::size_t pos);
 
 // Up to `count` characters of `text` from position `pos` (1-based); as much of
-// the range as exists, possibly nothing.
+// the range as exists, possibly nothing (an empty view where the text ends).
 std::string_view Mid(std::string_view text, std::size_t pos,
                      std::size_t count = std::string_view::npos);
 

@@ -6,9 +6,9 @@
 //   field 2  message sequence number
 //   field 3  command code (character 1; the rest is not read)
 
-#include "Format.h"
 #include "HexText.h"
 #include "Tables.h"
+#include "TextOut.h"
 #include "velquist/UDiebold.h"
 
 namespace velquist {
@@ -31,10 +31,11 @@ std::string_view TDieboldMsg::OperationalCommandName(std::string_view commandCod
     return LookupChar(kCommandCodes, CharAt(commandCode, 1));
 }
 
-std::string TDieboldMsg::OperationalCommandText() const {
-    return Format("Operational Command (%s)\r\nLogical Unit Number = %s\r\n"
+void TDieboldMsg::PutOperationalCommand(TTextOut& out) const {
+    out.PutFormat("Operational Command (%s)\r\nLogical Unit Number = %s\r\n"
                   "Message Sequence Number = %s\r\nCommand Code = %s",
-                  {HexDump(Field(0), " "), Field(1), Field(2), OperationalCommandName(Field(3))});
+                  {Shown(HexDump(Field(0), " "), Field(0)), Field(1), Field(2),
+                   Shown(OperationalCommandName(Field(3)), CharAt(Field(3), 1))});
 }
 
 } // namespace velquist

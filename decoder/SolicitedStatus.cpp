@@ -16,9 +16,10 @@
 //   "D"  cassettes: two characters per cassette, supply condition then
 //        denomination code or special condition
 
-#include "Format.h"
+#include "ClassDecoders.h"
 #include "HexText.h"
 #include "Tables.h"
+#include "TextOut.h"
 #include "velquist/UDiebold.h"
 
 #include <cstdint>
@@ -85,12 +86,15 @@ constexpr TCharText kSupplyConditions[] = {
 // Denomination codes "1".."8" stand for the denominations "A".."H".
 constexpr unsigned char kDenominationOffset = 16;
 
-void AppendConfigurationId(std::string& out, std::string_view subField) {
-    const std::string digits = NibbleDump(Mid(subField, 2), "");
-    AppendFormat(out, "- Configuration ID %s (CfgNum=%s",
-                 {digits, std::string_view(digits).substr(0, kConfigNumberDigits)});
-    AppendSetBits(out, digits, kConfigSwitches);
-    out += ")\r\n";
+void PutConfigurationId(TTextOut& out, std::string_view subField) {
+    const std::string_view chars = Mid(subField, 2);
+    const std::string digits = NibbleDump(chars, ""); // one digit per character
+    const std::string_view number = std::string_view(digits).substr(0, kConfigNumberDigits);
+    out.Put("- Configuration ID ", TFrom::Bytes(CharAt(subField, 1)));
+    out.PutFormat("%s (CfgNum=%s", {TFmtArg(digits, TFrom::Chars(chars)),
+                                    TFmtArg(number, TFrom::Chars(chars.substr(0, number.size())))});
+    PutSetBits(out, digits, chars, kConfigSwitches);
+    out.Put(")\r\n", TFrom());
 }
 
 // The name of a cassette entry: a special condition, or a denomination with
@@ -109,52 +113,55 @@ void AppendCassetteStatusName(std::string& out, std::string_view entry) {
     out += LookupChar(kSupplyConditions, CharAt(entry, 1));
 }
 
-void AppendCassettes(std::string& out, std::string_view subField) {
+void PutCassettes(TTextOut& out, std::string_view subField) {
     const std::string_view entries = Mid(subField, 2);
     for (std::size_t k = 1; k <= entries.size() / 2; ++k) {
         const std::string_view entry = entries.substr(2 * k - 2, 2);
-        AppendFormat(out, "   - Cassette %d, ", {static_cast<std::int64_t>(k)});
-        AppendCassetteStatusName(out, entry);
-        out += " (";
-        AppendHexDump(out, entry, " ");
-        out += ")\r\n";
+        out.PutFormat("   - Cassette %d, ", {static_cast<std::int64_t>(k)});
+        out.Write(TFrom::Bytes(entry),
+                  [entry](std::string& text) { AppendCassetteStatusName(text, entry); });
+        out.Put(" (", TFrom());
+        PutHexDump(out, entry);
+        out.Put(")\r\n", TFrom());
     }
 }
 
-void AppendDevice(std::string& out, std::string_view subField) {
+void PutDevice(TTextOut& out, std::string_view subField) {
     const std::string_view id = CharAt(subField, 1);
     if (id.empty()) {
         return; // an empty sub-field names no device
     }
     switch (id.front()) {
-    case kConfigurationId: AppendConfigurationId(out, subField); return;
-    case kHardwareConfig: out += TDieboldMsg::DecodeHardwareConfig(subField); return;
+    case kConfigurationId: PutConfigurationId(out, subField); return;
+    case kHardwareConfig: PutHardwareConfig(out, subField); return;
     case kCassettes:
-        out += "- Cassette (";
-        AppendHexDump(out, id, " ");
-        out += ")\r\n";
-        AppendCassettes(out, subField);
+        out.Put("- Cassette (", TFrom());
+        PutHexDump(out, id);
+        out.Put(")\r\n", TFrom());
+        PutCassettes(out, subField);
         return;
     default: break;
     }
     const std::string_view name = LookupChar(kDevices, id);
     if (!name.empty()) {
-        AppendFormat(out, "- %s (", {name});
-        AppendHexDump(out, subField, " ");
-        out += ")\r\n";
+        out.Put("- ", TFrom());
+        out.Put(name, TFrom::Bytes(id));
+        out.Put(" (", TFrom());
+        PutHexDump(out, subField);
+        out.Put(")\r\n", TFrom());
     }
 }
 
 // The devices of a device fault / configuration information status, in the
 // order of their sub-fields.
-void AppendDevices(std::string& out, std::string_view field) {
+void PutDevices(TTextOut& out, std::string_view field) {
     std::size_t start = 0;
     for (std::size_t gs = field.find(kGS); gs != std::string_view::npos;
          gs = field.find(kGS, start)) {
-        AppendDevice(out, field.substr(start, gs - start));
+        PutDevice(out, field.substr(start, gs - start));
         start = gs + 1;
     }
-    AppendDevice(out, field.substr(start));
+    PutDevice(out, field.substr(start));
 }
 
 } // namespace
@@ -163,18 +170,19 @@ std::string_view TDieboldMsg::StatusDescriptorName(std::string_view descriptor) 
     return LookupChar(kStatusDescriptors, descriptor);
 }
 
-void TDieboldMsg::DecodeStatusInformation(std::string& out, std::string_view descriptor) const {
+void TDieboldMsg::DecodeStatusInformation(TTextOut& out, std::string_view descriptor) const {
     if (descriptor == "8") {
-        AppendDevices(out, Field(4));
+        PutDevices(out, Field(4));
     } else if (descriptor == "C") {
-        out += LookupChar(kRejectReasons, CharAt(Field(4), 1));
+        const std::string_view reason = CharAt(Field(4), 1);
+        out.Put(LookupChar(kRejectReasons, reason), TFrom::Bytes(reason));
     }
 }
 
 std::string TDieboldMsg::DecodeCassettes(std::string_view subField) {
-    std::string text;
-    AppendCassettes(text, subField);
-    return text;
+    TTextOut out;
+    PutCassettes(out, subField);
+    return out.TakeText();
 }
 
 std::string TDieboldMsg::CassetteStatusName(std::string_view entry) {
@@ -183,14 +191,13 @@ std::string TDieboldMsg::CassetteStatusName(std::string_view entry) {
     return name;
 }
 
-std::string TDieboldMsg::SolicitedText() const {
-    // The detail text, the last value of the header, is appended in place.
-    std::string text =
-        Format("Solicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = %s (%s)\r\n",
-               {HexDump(Field(0), " "), Field(1), StatusDescriptorName(CharAt(Field(3), 1)),
-                StrToHex(Field(3))});
-    DecodeStatusInformation(text, CharAt(Field(3), 1));
-    return text;
+void TDieboldMsg::PutSolicited(TTextOut& out) const {
+    // The detail text, the last value of the header, follows the header.
+    out.PutFormat("Solicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = %s (%s)\r\n",
+                  {Shown(HexDump(Field(0), " "), Field(0)), Field(1),
+                   Shown(StatusDescriptorName(CharAt(Field(3), 1)), CharAt(Field(3), 1)),
+                   Shown(StrToHex(Field(3)), Field(3))});
+    DecodeStatusInformation(out, CharAt(Field(3), 1));
 }
 
 } // namespace velquist

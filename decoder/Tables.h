@@ -4,6 +4,7 @@
 // and bit maps, a text for each bit that is set.
 
 #include "HexText.h"
+#include "TextOut.h"
 
 #include <array>
 #include <cstdint>
@@ -41,13 +42,20 @@ struct TBitText {
     std::string_view Text;
 };
 
-// Appends, in table order, the text of every row whose bit is set in `hexText`
-// (byte k is its k-th pair of hex digits; a missing or malformed pair reads 0).
-inline void AppendSetBits(std::string& out, std::string_view hexText,
-                          std::span<const TBitText> table) {
+// The characters of byte k of a hex text: its k-th pair (or what is left of it).
+inline std::string_view PairChars(std::string_view hexText, std::size_t k) {
+    return Mid(hexText, 2 * k + 1, 2);
+}
+
+// The text of every row whose bit is set in `hexText` (byte k is its k-th pair of
+// hex digits; a missing or malformed pair reads 0), in table order. `chars` are
+// the message characters the hex text stands for, one for one: each line shows
+// the pair of characters its byte was read from.
+inline void PutSetBits(TTextOut& out, std::string_view hexText, std::string_view chars,
+                       std::span<const TBitText> table) {
     for (const auto& row : table) {
         if (IsBitSet(static_cast<std::uint32_t>(HexByteAt(hexText, row.Byte)), row.Bit)) {
-            out += row.Text;
+            out.Put(row.Text, TFrom::Bytes(PairChars(chars, row.Byte)));
         }
     }
 }
@@ -55,11 +63,13 @@ inline void AppendSetBits(std::string& out, std::string_view hexText,
 // Eight lines of a bit map, the line of bit 7 first.
 using TBitLines = std::array<std::string_view, 8>;
 
-// Appends the line of every set bit of the low byte of `value`, from bit 7 down.
-inline void AppendBitLines(std::string& out, std::uint32_t value, const TBitLines& lines) {
+// The line of every set bit of the low byte of `value`, from bit 7 down, each
+// shown for the bytes `from`.
+inline void PutBitLines(TTextOut& out, std::uint32_t value, const TBitLines& lines,
+                        const TFrom& from) {
     for (unsigned bit = 8; bit-- > 0;) {
         if (IsBitSet(value, bit)) {
-            out += lines[7 - bit];
+            out.Put(lines[7 - bit], from);
         }
     }
 }

@@ -1,10 +1,12 @@
 #include "velquist/UDiebold.h"
 
-#include "Format.h"
 #include "HexText.h"
+#include "MessageFields.h"
+#include "TextOut.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <new>
 
 namespace velquist {
@@ -16,17 +18,21 @@ constexpr std::array<std::string_view, 8> kMsgTypeNames = {
     "mtFunctionCommand", "mtWriteCommand",    "mtWriteCommand7", "mtOperationalCommand",
 };
 
-std::vector<std::string> SplitFields(std::string_view message) {
-    std::vector<std::string> fields;
-    fields.reserve(static_cast<std::size_t>(std::count(message.begin(), message.end(), kFS)) + 1);
-    std::size_t start = 0;
-    for (std::size_t fs = message.find(kFS); fs != std::string_view::npos;
-         fs = message.find(kFS, start)) {
-        fields.emplace_back(message.substr(start, fs - start));
-        start = fs + 1;
+constexpr std::size_t kNoMoreFields = std::string_view::npos;
+
+// The digits of a decimal number, for sizing a text before it is written.
+std::size_t DecimalDigits(std::size_t n) {
+    std::size_t digits = 1;
+    for (; n >= 10; n /= 10) {
+        ++digits;
     }
-    fields.emplace_back(message.substr(start));
-    return fields;
+    return digits;
+}
+
+// A result that ran out of memory keeps only its type.
+void ForgetAllBut(TDMsgType type, TDecodeResult& result) {
+    result = TDecodeResult{};
+    result.Type = type;
 }
 
 } // namespace
@@ -55,64 +61,112 @@ TDMsgType ClassifyMessage(std::string_view message) {
     }
 }
 
-TDieboldMsg::TDieboldMsg(std::string_view message) {
+std::vector<TByteRange> FieldTable(std::string_view message) {
+    std::vector<TByteRange> fields;
+    fields.reserve(static_cast<std::size_t>(std::count(message.begin(), message.end(), kFS)) + 1);
+    for (std::size_t start = 0;;) {
+        const std::size_t end = FieldEnd(message, start);
+        fields.push_back({start, end - start});
+        if (end == message.size()) {
+            return fields;
+        }
+        start = end + 1;
+    }
+}
+
+TDieboldMsg::TDieboldMsg(std::string_view message, const TDecodeOptions& options)
+    : FMessage(message), FOptions(options) {
     if (message.empty()) {
         throw EDecodeError("Empty message");
     }
-    FMsgType = ClassifyMessage(message);
-    FFields = SplitFields(message);
-    FDecodedText = BuildDecodedText();
+    FMsgType = ClassifyMessage(FMessage);
+    TTextOut out(FMessage, options.Structure);
+    Decode(out);
+    FDecodedText = out.TakeText();
+    FLines = out.TakeLines();
 }
 
-const std::string& TDieboldMsg::Field(std::size_t i) const {
-    if (i >= FFields.size()) {
-        throw EDecodeError(Format("List index out of bounds (%d)", {static_cast<std::int64_t>(i)}));
+const std::string_view* TDieboldMsg::FindField(std::size_t i) const {
+    while (i >= FFields.size() && FNextField != kNoMoreFields) {
+        const std::size_t end = FieldEnd(FMessage, FNextField);
+        FFields.push_back(std::string_view(FMessage).substr(FNextField, end - FNextField));
+        FNextField = end == FMessage.size() ? kNoMoreFields : end + 1;
     }
-    return FFields[i];
+    return i < FFields.size() ? &FFields[i] : nullptr;
 }
 
-std::string TDieboldMsg::BuildDecodedText() {
+std::string_view TDieboldMsg::Field(std::size_t i) const {
+    if (const std::string_view* field = FindField(i)) {
+        return *field;
+    }
+    throw EDecodeError(Format("List index out of bounds (%d)", {static_cast<std::int64_t>(i)}));
+}
+
+std::vector<std::string_view> TDieboldMsg::Fields() const {
+    std::vector<std::string_view> fields;
+    ForEachField(0, [&fields](std::size_t, std::string_view field) {
+        fields.push_back(field);
+        return true;
+    });
+    return fields;
+}
+
+void TDieboldMsg::Decode(TTextOut& out) {
     switch (FMsgType) {
-    case mtCustomerRequest: return DecodeConsumerRequest();
-    case mtSolicited: return SolicitedText();
-    case mtUnsolicited: return UnsolicitedText();
-    case mtFunctionCommand: return FunctionCommandText();
-    case mtWriteCommand: return WriteCommandText();
-    case mtOperationalCommand: return OperationalCommandText();
+    case mtCustomerRequest: DecodeConsumerRequest(out); return;
+    case mtSolicited: PutSolicited(out); return;
+    case mtUnsolicited: PutUnsolicited(out); return;
+    case mtFunctionCommand: PutFunctionCommand(out); return;
+    case mtWriteCommand: PutWriteCommand(out); return;
+    case mtOperationalCommand: PutOperationalCommand(out); return;
     case mtUnknown:
     case mtWriteCommand7: break; // never the result of classification
     }
-    return FieldListing();
+    PutFieldListing(out);
 }
 
-std::string TDieboldMsg::FieldListing() const {
-    std::string text(MsgTypeName(FMsgType));
-    text += "\r\n";
-    std::size_t size = text.size();
-    for (const auto& field : FFields) {
-        size += 24 + field.size() * 3;
-    }
-    text.reserve(size);
-    for (std::size_t i = 0; i < FFields.size(); ++i) {
-        AppendFormat(text, "DieField[%d] = ", {static_cast<std::int64_t>(i)});
-        AppendHexDump(text, FFields[i], " ");
-        text += "\r\n";
-    }
-    return text;
+void TDieboldMsg::PutFieldListing(TTextOut& out) const {
+    // "DieField[i] = " and the field's hex pairs: the text is sized once.
+    constexpr std::size_t kLineText = std::string_view("DieField[] = \r\n").size();
+    std::size_t size = MsgTypeName(FMsgType).size() + 2;
+    ForEachField(0, [&size](std::size_t i, std::string_view field) {
+        size += kLineText + DecimalDigits(i) + (field.empty() ? 0 : field.size() * 3 - 1);
+        return true;
+    });
+    out.Reserve(size);
+
+    out.Put(MsgTypeName(FMsgType), TFrom());
+    out.Put("\r\n", TFrom());
+    ForEachField(0, [&out](std::size_t i, std::string_view field) {
+        out.PutFormat("DieField[%d] = ", {static_cast<std::int64_t>(i)});
+        out.Write(TFrom::Bytes(field),
+                  [field](std::string& text) { AppendHexDump(text, field, " "); });
+        out.Put("\r\n", TFrom());
+        return true;
+    });
 }
 
-TDecodeResult DecodeMessage(std::string_view message) {
+TDecodeResult DecodeMessage(std::string_view message, const TDecodeOptions& options) {
     TDecodeResult result;
     try {
         try {
-            result.Text = TDieboldMsg(message).TakeDecodedText();
+            result.Type = ClassifyMessage(message);
+            if (options.Structure) {
+                result.Fields = FieldTable(message);
+            }
+            TDieboldMsg decoded(message, options);
+            result.Type = decoded.MsgType();
+            result.Text = std::move(decoded).TakeDecodedText();
+            result.Lines = std::move(decoded).TakeLines();
             result.Ok = true;
         } catch (const EDecodeError& error) {
             result.Error = error.what(); // copying the message may run out of memory too
         }
     } catch (const std::bad_alloc&) {
+        ForgetAllBut(result.Type, result);
         result.Error = "Out of memory"; // short enough to need no allocation
     } catch (const std::length_error&) {
+        ForgetAllBut(result.Type, result);
         result.Error = "Out of memory";
     }
     return result;

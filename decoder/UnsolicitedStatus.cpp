@@ -9,9 +9,10 @@
 // are two status bytes written as hex digits. Every other device is shown as
 // the hex of its whole status field.
 
-#include "Format.h"
+#include "ClassDecoders.h"
 #include "HexText.h"
 #include "Tables.h"
+#include "TextOut.h"
 #include "velquist/UDiebold.h"
 
 namespace velquist {
@@ -43,31 +44,27 @@ constexpr TBitText kPrinterConditions[] = {
     {1, 1, "  - Fault occurred during a head return on the consumer printer\r\n"},
 };
 
-std::string PrinterStatus(std::string_view statusField) {
-    const std::string_view statusBytes = Mid(statusField, 2, 6);
-    std::string text = "Printers\r\n";
-    AppendSetBits(text, statusBytes, kPrinterConditions);
-    return text;
-}
-
 } // namespace
 
-std::string TDieboldMsg::DecodeUnsolicitedStatus(std::string_view deviceId) const {
+void TDieboldMsg::DecodeUnsolicitedStatus(TTextOut& out, std::string_view deviceId) const {
     if (deviceId.size() == 1 && deviceId.front() == kPrinters) {
-        return PrinterStatus(Field(3));
+        const std::string_view statusBytes = Mid(Field(3), 2, 6);
+        out.Put("Printers", TFrom::Bytes(deviceId));
+        out.Put("\r\n", TFrom());
+        PutSetBits(out, statusBytes, statusBytes, kPrinterConditions);
+        return;
     }
-    const std::string_view device = LookupChar(kDevices, deviceId);
-    if (device.empty()) {
-        return {};
+    // An unknown device shows nothing, but the line still stands for its byte.
+    out.Put(LookupChar(kDevices, deviceId), TFrom::Bytes(deviceId));
+    if (!LookupChar(kDevices, deviceId).empty()) {
+        PutHexDump(out, Field(3), {});
     }
-    std::string text(device);
-    AppendHexDump(text, Field(3), {});
-    return text;
 }
 
-std::string TDieboldMsg::UnsolicitedText() const {
-    return Format("Unsolicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = %s",
-                  {HexDump(Field(0), " "), Field(1), DecodeUnsolicitedStatus(CharAt(Field(3), 1))});
+void TDieboldMsg::PutUnsolicited(TTextOut& out) const {
+    out.PutFormat("Unsolicited (%s)\r\nLogical Unit Number = %s\r\nStatus Descriptor = ",
+                  {Shown(HexDump(Field(0), " "), Field(0)), Field(1)});
+    DecodeUnsolicitedStatus(out, CharAt(Field(3), 1));
 }
 
 } // namespace velquist

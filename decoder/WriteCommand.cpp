@@ -11,9 +11,9 @@
 // names; "3" is an encryption key change (Write Command VII) whose modifier says
 // how the terminal is to handle the key.
 
-#include "Format.h"
 #include "HexText.h"
 #include "Tables.h"
+#include "TextOut.h"
 #include "velquist/UDiebold.h"
 
 #include <array>
@@ -116,62 +116,67 @@ constexpr TCharText kKeyHandling[] = {
     {'@', "(%s) Public Key Certificate"},
 };
 
-void AppendFeatures(std::string& text, const TFeatures& features, std::string_view data) {
+void PutFeatures(TTextOut& out, const TFeatures& features, std::string_view data) {
     const std::string_view value = Mid(data, features.Position, 3);
-    AppendFormat(text, features.Heading, {value});
-    AppendBitLines(text, static_cast<std::uint32_t>(IntFromText(value, 0)), features.BitLines);
+    out.PutFormat(features.Heading, {value});
+    PutBitLines(out, static_cast<std::uint32_t>(IntFromText(value, 0)), features.BitLines,
+                TFrom::Bytes(value));
 }
 
-std::string WriteCommand3Text(std::string_view data) {
-    std::string text = "\r\nWrite Command III Message (LUNO, miscellaneous parameters, timers)\r\n";
-    AppendFormat(text, "Raw = %s\r\n", {data});
-    AppendFormat(text, " %3s Camera Control\r\n", {CharAt(data, 1)});
+// `kind` is the write identifier and modifier that name the data.
+void PutWriteCommand3(TTextOut& out, std::string_view data, std::string_view kind) {
+    out.Put("\r\n", TFrom());
+    out.Put("Write Command III Message (LUNO, miscellaneous parameters, timers)",
+            TFrom::Bytes(kind));
+    out.PutFormat("\r\nRaw = %s\r\n %3s Camera Control\r\n", {data, CharAt(data, 1)});
     for (const auto& features : kFeatures) {
         if (data.size() >= features.MinLength) {
-            AppendFeatures(text, features, data);
+            PutFeatures(out, features, data);
         }
     }
-    return text;
 }
 
-std::string WriteCommand8Text(std::string_view data) {
-    return Format("Write Command VIII Message (Configuration ID)\r\nConfiguration ID=%s", {data});
+void PutWriteCommand8(TTextOut& out, std::string_view data, std::string_view kind) {
+    out.Put("Write Command VIII Message (Configuration ID)", TFrom::Bytes(kind));
+    out.PutFormat("\r\nConfiguration ID=%s", {data});
 }
 
 } // namespace
 
-std::string TDieboldMsg::WriteCommandText() {
-    return Format("Write Command (%s)\r\nLogical Unit Number = %s\r\n"
-                  "Message Sequence Number = %s\r\n%s",
-                  {HexDump(Field(0), " "), Field(1), Field(2), DecodeWriteCommand()});
+void TDieboldMsg::PutWriteCommand(TTextOut& out) {
+    out.PutFormat("Write Command (%s)\r\nLogical Unit Number = %s\r\n"
+                  "Message Sequence Number = %s\r\n",
+                  {Shown(HexDump(Field(0), " "), Field(0)), Field(1), Field(2)});
+    DecodeWriteCommand(out);
 }
 
-std::string TDieboldMsg::DecodeWriteCommand() {
-    const std::string& field3 = Field(3);
+void TDieboldMsg::DecodeWriteCommand(TTextOut& out) {
+    const std::string_view field3 = Field(3);
     const std::string_view identifier = CharAt(field3, 1);
     const std::string_view modifier = CharAt(field3, 2);
+    const std::string_view kind = Mid(field3, 1, 2);
 
-    std::string body;
+    out.PutFormat("Write Identifier = %s\r\nModifier = (%s) ", {identifier, modifier});
     if (identifier == "1") {
         if (modifier == "3") {
-            body = WriteCommand3Text(Field(4));
+            PutWriteCommand3(out, Field(4), kind);
         } else if (modifier == "6") {
-            body = WriteCommand8Text(Field(4));
+            PutWriteCommand8(out, Field(4), kind);
         } else {
-            body = LookupChar(kDataKinds, modifier);
+            out.Put(LookupChar(kDataKinds, modifier), TFrom::Bytes(kind));
         }
     } else if (identifier == "2") {
-        body = "Unknown";
+        out.Put("Unknown", TFrom::Bytes(kind));
     } else if (identifier == "3") {
-        const std::string& key = Field(4);
-        body = "Write Command VII Message (encryption key change)\r\n";
-        // An unlisted modifier has no template: nothing is appended.
-        AppendFormat(body, LookupChar(kKeyHandling, modifier), {modifier});
+        const std::string_view key = Field(4);
+        out.Put("Write Command VII Message (encryption key change)", TFrom::Bytes(kind));
+        out.Put("\r\n", TFrom());
+        // An unlisted modifier has no template: nothing is written.
+        out.PutFormat(LookupChar(kKeyHandling, modifier), {modifier});
         FKey = DecTriplesToHex(key);
-        AppendFormat(body, "\r\nKey (%s) \"%s\"", {FKey, key});
+        out.PutFormat("\r\nKey (%s) \"%s\"", {Shown(FKey, key), key});
         FMsgType = mtWriteCommand7;
     }
-    return Format("Write Identifier = %s\r\nModifier = (%s) %s", {identifier, modifier, body});
 }
 
 } // namespace velquist

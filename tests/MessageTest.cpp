@@ -66,7 +66,16 @@ struct SplitCase {
 class Splitting : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(Splitting, AtEveryFieldSeparator) {
-    EXPECT_EQ(TDieboldMsg(GetParam().message).Fields(), GetParam().fields);
+    const std::string& message = GetParam().message;
+    const TDieboldMsg decoded(message);
+    const auto fields = decoded.Fields();
+    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), GetParam().fields);
+
+    std::vector<std::string> tabled;
+    for (const TByteRange& field : FieldTable(message)) {
+        tabled.push_back(message.substr(field.Offset, field.Length));
+    }
+    EXPECT_EQ(tabled, GetParam().fields);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Splitting,

@@ -9,31 +9,14 @@
 // of its body live in the source file of that class; this file and UDiebold.cpp
 // hold what all classes share.
 
-#include <cstdint>
+#include "velquist/Decode.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velquist {
-
-inline constexpr char kFS = '\x1C'; // field separator
-inline constexpr char kGS = '\x1D'; // group separator, between sub-fields
-
-// The message type. The names are part of the output: the field listing starts
-// with the name of the message's type.
-enum TDMsgType : std::uint8_t {
-    mtUnknown,            // no known class: the field listing
-    mtCustomerRequest,    // consumer request, class "11"
-    mtSolicited,          // solicited status, class "22"
-    mtUnsolicited,        // unsolicited status, class "12"
-    mtFunctionCommand,    // function command (transaction reply), class "4"
-    mtWriteCommand,       // write command, class "3"
-    mtWriteCommand7,      // set by the write command decoder on a key change
-    mtOperationalCommand, // operational command, class "1" and any other second character
-};
-
-std::string_view MsgTypeName(TDMsgType type);
 
 // The classification by the first two characters of the whole message.
 TDMsgType ClassifyMessage(std::string_view message);
@@ -44,17 +27,27 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+class TTextOut;
+
 class TDieboldMsg {
 public:
     // Decodes the message completely. Throws EDecodeError when the message is
     // empty or lacks a field that its class needs ("List index out of bounds (%d)").
-    explicit TDieboldMsg(std::string_view message);
+    explicit TDieboldMsg(std::string_view message, const TDecodeOptions& options = {});
+
+    // The fields are views into the message the object keeps: it stays where it is.
+    TDieboldMsg(const TDieboldMsg&) = delete;
+    TDieboldMsg& operator=(const TDieboldMsg&) = delete;
 
     std::string GetDecodedText() const { return FDecodedText; }
     std::string TakeDecodedText() && { return std::move(FDecodedText); }
 
+    // With TDecodeOptions::Structure, the lines of the decoded text.
+    const std::vector<TDecodedLine>& Lines() const { return FLines; }
+    std::vector<TDecodedLine> TakeLines() && { return std::move(FLines); }
+
     TDMsgType MsgType() const { return FMsgType; }
-    const std::vector<std::string>& Fields() const { return FFields; }
+    std::vector<std::string_view> Fields() const;
     const std::string& Key() const { return FKey; }
     const std::string& Track2() const { return FTrack2; }
     const std::string& PinBuffer() const { return FPinBuffer; }
@@ -83,43 +76,46 @@ public:
 
 private:
     // Field i of the message; throws "List index out of bounds (i)" past the last.
-    const std::string& Field(std::size_t i) const;
+    std::string_view Field(std::size_t i) const;
+    const std::string_view* FindField(std::size_t i) const; // null past the last
 
-    std::string BuildDecodedText();
-    std::string FieldListing() const;
+    // Calls `visit(i, field)` for every field from field `first` on, until it
+    // returns false.
+    template <typename TVisit>
+    void ForEachField(std::size_t first, TVisit&& visit) const;
+
+    void Decode(TTextOut& out);
+    void PutFieldListing(TTextOut& out) const;
 
     // The whole text of each class, header included.
-    std::string DecodeConsumerRequest();
-    std::string SolicitedText() const;
-    std::string UnsolicitedText() const;
-    std::string FunctionCommandText() const;
-    std::string WriteCommandText();
-    std::string OperationalCommandText() const;
+    void DecodeConsumerRequest(TTextOut& out);
+    void PutSolicited(TTextOut& out) const;
+    void PutUnsolicited(TTextOut& out) const;
+    void PutFunctionCommand(TTextOut& out) const;
+    void PutWriteCommand(TTextOut& out);
+    void PutOperationalCommand(TTextOut& out) const;
 
-    // Body decoders that read further fields of the message themselves. The
-    // detail of a solicited status can be large (any number of device
-    // sub-fields), so it is appended to the text under construction.
-    void DecodeStatusInformation(std::string& out, std::string_view descriptor) const;
-    std::string DecodeUnsolicitedStatus(std::string_view deviceId) const;
-    std::string DecodeWriteCommand();
+    // Body decoders that read further fields of the message themselves.
+    void DecodeStatusInformation(TTextOut& out, std::string_view descriptor) const;
+    void DecodeUnsolicitedStatus(TTextOut& out, std::string_view deviceId) const;
+    void DecodeWriteCommand(TTextOut& out);
+
+    const std::string FMessage;
+    const TDecodeOptions FOptions;
+    // The fields found so far: a message of a million fields needs only the
+    // first few by number, and the rest once, in order.
+    mutable std::vector<std::string_view> FFields;
+    mutable std::size_t FNextField = 0; // where the next field starts; npos once all are seen
 
     std::string FKey;       // new key of a Write Command VII, as hex pairs
     std::string FTrack2;    // track-2 data of a consumer request
     std::string FPinBuffer; // PIN buffer of a consumer request, one hex digit per byte
-    std::vector<std::string> FFields;
     std::string FDecodedText;
+    std::vector<TDecodedLine> FLines;
     TDMsgType FMsgType = mtUnknown;
 };
 
-// The decode action shared by every front end: the decoded text, or the one
-// error that ended the decode. Running out of memory is an error like any other
-// ("Out of memory"): a text is never returned cut short.
-struct TDecodeResult {
-    bool Ok = false;
-    std::string Text;  // the decoded text when Ok
-    std::string Error; // the error's message otherwise, without "Error: "
-};
-
-TDecodeResult DecodeMessage(std::string_view message);
+// Every field of a message, as split at each FS: field i's place in it.
+std::vector<TByteRange> FieldTable(std::string_view message);
 
 } // namespace velquist

@@ -1,0 +1,236 @@
+#include "ControlText.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace velquist {
+
+namespace {
+
+constexpr char kLF = '\x0A';
+constexpr char kFF = '\x0C';
+constexpr char kSO = '\x0E';
+constexpr char kSI = '\x0F';
+constexpr char kESC = '\x1B';
+
+// Bytes [Low, High) of the data: where a piece of processed text came from.
+struct TSpan {
+    std::size_t Low = std::numeric_limits<std::size_t>::max();
+    std::size_t High = 0;
+
+    static TSpan Of(std::size_t at) { return {at, at + 1}; }
+    bool Empty() const { return High <= Low; }
+    void Add(const TSpan& other) {
+        if (!other.Empty()) {
+            Low = std::min(Low, other.Low);
+            High = std::max(High, other.High);
+        }
+    }
+};
+
+// The processed tail of the walk: the text after the current position, kept
+// reversed, so that its first character is the last one stored and inserting
+// or deleting at the current position is a push or a pop at the end. It is
+// kept as runs: blanks as a count (an SO inserts up to 207 of them for two
+// bytes), other text as characters. With sources, each run also knows the
+// bytes it came from.
+class TTail {
+public:
+    explicit TTail(bool keepSources) : FKeepSources(keepSources) {}
+
+    bool Empty() const { return FRuns.empty(); }
+
+    // A byte of the data, shown as it is.
+    void PushByte(char c, std::size_t at) {
+        FChars.push_back(c);
+        TRun* top = FRuns.empty() ? nullptr : &FRuns.back();
+        // Without sources any text joins the run before; with them, only the
+        // next byte of a run that shows its bytes one for one.
+        if (top != nullptr && !top->Blanks &&
+            (!FKeepSources || (top->Charwise && top->Source.Low == at + 1))) {
+            ++top->Count;
+            top->Source.Low = at;
+        } else {
+            Push({1, TSpan::Of(at), false, true});
+        }
+        ++FSize;
+    }
+
+    // Text put in for the bytes `from`.
+    void PushText(std::string_view text, const TSpan& from) {
+        for (auto c = text.rbegin(); c != text.rend(); ++c) {
+            FChars.push_back(*c);
+        }
+        if (!FKeepSources && !FRuns.empty() && !FRuns.back().Blanks) {
+            FRuns.back().Count += text.size();
+        } else {
+            Push({text.size(), from, false, false});
+        }
+        FSize += text.size();
+    }
+
+    void PushBlanks(std::size_t count, const TSpan& from) {
+        TRun* top = FRuns.empty() ? nullptr : &FRuns.back();
+        if (top != nullptr && top->Blanks && (!FKeepSources || top->Source.Low == from.High)) {
+            top->Count += count;
+            top->Source.Add(from);
+        } else {
+            Push({count, from, true, false});
+        }
+        FSize += count;
+    }
+
+    // Takes the first character off the tail, as a text of one character (of
+    // none when the tail is empty); `taken` grows by the bytes it came from.
+    std::string Take(TSpan& taken) {
+        if (FRuns.empty()) {
+            return {};
+        }
+        TRun& top = FRuns.back();
+        char c = ' ';
+        if (top.Blanks) {
+            taken.Add(top.Source);
+        } else {
+            c = FChars.back();
+            FChars.pop_back();
+            if (top.Charwise) {
+                taken.Add(TSpan::Of(top.Source.Low++));
+            } else {
+                taken.Add(top.Source);
+            }
+        }
+        --FSize;
+        if (--top.Count == 0) {
+            FRuns.pop_back();
+        }
+        return std::string(1, c);
+    }
+
+    // Bytes whose text was removed: the text right after them shows them.
+    void Drop(const TSpan& bytes) {
+        if (!FKeepSources) {
+            return;
+        }
+        if (FRuns.empty()) {
+            FDropped.Add(bytes); // nothing after them yet: the text before takes them
+        } else {
+            FRuns.back().Source.Add(bytes);
+            FRuns.back().Charwise = false;
+        }
+    }
+
+    // The text, first character first, each run shown for the bytes of `data`
+    // it came from.
+    void PutTo(TTextOut& out, std::string_view data) const {
+        if (!FKeepSources) {
+            out.Reserve(FSize);
+            out.Write(TFrom(), [this](std::string& text) { ForEachRun(text, [](const TRun&) {}); });
+            return;
+        }
+        if (FRuns.empty()) {
+            out.Put({}, TFrom::Bytes(data)); // nothing to show for these bytes
+            return;
+        }
+        std::string piece;
+        ForEachRun(piece, [&](const TRun& run) {
+            const std::string_view bytes =
+                data.substr(run.Source.Low, run.Source.High - run.Source.Low);
+            out.Put(piece, run.Charwise ? TFrom::Chars(bytes) : TFrom::Bytes(bytes));
+            piece.clear();
+        });
+    }
+
+private:
+    struct TRun {
+        std::size_t Count; // characters of the tail in the run
+        TSpan Source;      // the bytes it came from
+        bool Blanks;       // blanks, kept as a count; otherwise characters in FChars
+        bool Charwise;     // character i of the run shows byte Source.Low + i
+    };
+
+    void Push(TRun run) {
+        if (!FDropped.Empty()) {
+            run.Source.Add(FDropped);
+            run.Charwise = false;
+            FDropped = {};
+        }
+        FRuns.push_back(run);
+    }
+
+    // Appends the runs' text to `text` in reading order, calling `done(run)`
+    // after each.
+    template <typename TDone>
+    void ForEachRun(std::string& text, TDone done) const {
+        std::size_t chars = FChars.size();
+        for (auto run = FRuns.rbegin(); run != FRuns.rend(); ++run) {
+            if (run->Blanks) {
+                text.append(run->Count, ' ');
+            } else {
+                const std::size_t at = text.size();
+                text.resize(at + run->Count);
+                std::reverse_copy(FChars.data() + chars - run->Count, FChars.data() + chars,
+                                  text.data() + at);
+                chars -= run->Count;
+            }
+            done(*run);
+        }
+    }
+
+    const bool FKeepSources;
+    std::string FChars; // the characters of the runs that are not blanks, reversed
+    std::vector<TRun> FRuns;
+    std::size_t FSize = 0; // characters in the tail
+    TSpan FDropped;        // removed bytes at the end of the data
+};
+
+} // namespace
+
+void PutScreenData(TTextOut& out, std::string_view screenData) {
+    TTail tail(out.KeepsLines());
+    for (std::size_t i = screenData.size(); i-- > 0;) {
+        if (screenData[i] != kSI) {
+            tail.PushByte(screenData[i], i);
+            continue;
+        }
+        TSpan from = TSpan::Of(i);
+        const std::string row = tail.Take(from);
+        const std::string column = tail.Take(from);
+        tail.PushText(Format("\r\n\t\tRow=%s Col=%s Data:", {row, column}), from);
+    }
+    tail.PutTo(out, screenData);
+}
+
+void PutPrinterData(TTextOut& out, std::string_view printerData) {
+    TTail tail(out.KeepsLines());
+    for (std::size_t i = printerData.size(); i-- > 0;) {
+        const char c = printerData[i];
+        TSpan from = TSpan::Of(i);
+        switch (c) {
+        case kLF:
+            tail.PushByte(c, i);
+            tail.PushText("\r", from);
+            break;
+        case kSO: {
+            const std::string count = tail.Take(from);
+            const int blanks = count.empty() ? 0 : static_cast<unsigned char>(count.front()) - 48;
+            if (blanks > 0) {
+                tail.PushBlanks(static_cast<std::size_t>(blanks), from);
+            } else {
+                tail.Drop(from);
+            }
+            break;
+        }
+        case kESC:
+            tail.Take(from);
+            tail.Drop(from);
+            break;
+        case kFF: tail.Drop(from); break;
+        default: tail.PushByte(c, i); break;
+        }
+    }
+    tail.PutTo(out, printerData);
+}
+
+} // namespace velquist
