@@ -48,7 +48,9 @@ TMessageSummary SummarizeMessage(std::string_view message, TDMsgType type) {
     const TLeadingFields fields = LeadingFields(message);
     TMessageSummary summary;
     summary.Class = fields.Fields[0];
-    summary.Luno = fields.Get(1);
+    if (type != mtUnknown) {
+        summary.Luno = fields.Get(1);
+    }
     switch (type) {
     case mtCustomerRequest: summary.Mcn = CharOf(fields.Get(4), 2); break;
     case mtFunctionCommand: {

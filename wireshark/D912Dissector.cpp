@@ -115,12 +115,12 @@ const char* Utf8(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
         tvb_get_string_enc(pinfo->pool, text, 0, length, ENC_WINDOWS_1252));
 }
 
-// A UTF-8 text as a label or column shows it: control characters escaped, at
-// most `maxBytes` of it.
+// A UTF-8 text as a label or column shows it: tabs and line ends as blanks,
+// other control characters escaped, at most `maxBytes` of it.
 const char* Shown(packet_info* pinfo, const char* utf8, std::size_t maxBytes) {
     const std::size_t length = std::strlen(utf8);
-    const char* shown =
-        format_text(pinfo->pool, reinterpret_cast<const guchar*>(utf8), std::min(length, maxBytes));
+    const char* shown = format_text_wsp(pinfo->pool, reinterpret_cast<const guchar*>(utf8),
+                                        std::min(length, maxBytes));
     return length > maxBytes ? wmem_strconcat(pinfo->pool, shown, "\u2026", nullptr) : shown;
 }
 
@@ -178,7 +178,7 @@ struct TMessageItems {
     std::string_view Message; // its bytes
     const TMessageView* View;
     const TPairing* Pairing; // null when unpaired
-    const char* Info;        // the Info column's text for it
+    std::string_view Info;   // the Info column's text for it (message bytes)
     bool First;              // the first message of its frame
 };
 
@@ -267,13 +267,15 @@ void AddItems(const TMessageItems& items) {
     const TMessageView& view = *items.View;
     const TDecodeResult& decoded = view.Decoded;
 
+    const char* info =
+        Shown(items.Pinfo, Utf8(items.Pinfo, items.Tvb, items.Info), COL_MAX_INFO_LEN);
     if (items.First) {
         col_clear(items.Pinfo->cinfo, COL_INFO);
-        col_add_str(items.Pinfo->cinfo, COL_INFO, items.Info);
+        col_add_str(items.Pinfo->cinfo, COL_INFO, info);
     } else {
-        col_append_sep_str(items.Pinfo->cinfo, COL_INFO, " | ", items.Info);
+        col_append_sep_str(items.Pinfo->cinfo, COL_INFO, " | ", info);
     }
-    proto_item_append_text(items.Item, ", %s", items.Info);
+    proto_item_append_text(items.Item, ", %s", info);
 
     AddStringAt(items, hf_class, view.Summary.Class);
     const std::string_view typeName = MsgTypeName(decoded.Type);
@@ -302,7 +304,7 @@ void AddItems(const TMessageItems& items) {
     if (proto_field_is_referenced(items.Tree, hf_field)) {
         AddFields(items);
     }
-    if (proto_field_is_referenced(items.Tree, hf_line)) {
+    if (decoded.Ok && proto_field_is_referenced(items.Tree, hf_line)) {
         AddLines(items);
     }
     if (have_tap_listener(d912_tap)) {
@@ -310,15 +312,34 @@ void AddItems(const TMessageItems& items) {
     }
 }
 
-// A Wireshark exception caught in AddMessage, to be thrown again by its caller.
+// A Wireshark exception caught around AddItems, to be thrown again once the
+// C++ objects that AddItems reads are gone.
 struct TCaught {
     bool Thrown = false;
     unsigned long Code = 0;
     const char* Message = nullptr;
 };
 
+// AddItems with Wireshark's exceptions caught. A function of its own (never
+// inlined), so that no variable of its caller lives across the setjmp of TRY.
+[[gnu::noinline]] TCaught AddItemsCatching(const TMessageItems& items) noexcept {
+    TCaught caught;
+    TRY {
+        AddItems(items);
+    }
+    CATCH_ALL {
+        caught.Thrown = true;
+        caught.Code = EXCEPT_CODE;
+        caught.Message =
+            GET_MESSAGE == nullptr ? nullptr : wmem_strdup(items.Pinfo->pool, GET_MESSAGE);
+    }
+    ENDTRY;
+    return caught;
+}
+
 // Decodes the message, pairs it on the first pass, and adds what it shows. The
-// decode's objects live here, so Wireshark's exceptions are caught here.
+// decode's objects live here; Wireshark's exceptions are caught below it and
+// returned, for the caller to throw again.
 TCaught AddMessage(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, proto_item* item,
                    gint offset, std::string_view message, TMessageId id) noexcept {
     // The field table and the lines only when something shows or filters them.
@@ -332,22 +353,8 @@ TCaught AddMessage(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, proto_it
         pairing.Add(id, PairingInputOf(view, CaptureTime(pinfo)));
     }
     const std::string info = InfoLine(view);
-
-    TCaught caught;
-    TRY {
-        TMessageItems items{tvb,     pinfo,        tree,  item,
-                            offset,  message,      &view, pairing.Find(id),
-                            nullptr, id.Index == 0};
-        items.Info = Shown(pinfo, Utf8(pinfo, tvb, info), COL_MAX_INFO_LEN);
-        AddItems(items);
-    }
-    CATCH_ALL {
-        caught.Thrown = true;
-        caught.Code = EXCEPT_CODE;
-        caught.Message = GET_MESSAGE == nullptr ? nullptr : wmem_strdup(pinfo->pool, GET_MESSAGE);
-    }
-    ENDTRY;
-    return caught;
+    return AddItemsCatching(TMessageItems{tvb, pinfo, tree, item, offset, message, &view,
+                                          pairing.Find(id), info, id.Index == 0});
 }
 
 // ---- Dissection ------------------------------------------------------------------
@@ -513,6 +520,5 @@ void proto_reg_handoff_d912() {
 }
 
 void register_d912_stats() {
-    stats_tree_register_plugin("d912", "d912", "Diebold 911/912/Messages", 0, StatsPacket,
-                               StatsInit, nullptr);
+    stats_tree_register_plugin("d912", "d912", "D912 Messages", 0, StatsPacket, StatsInit, nullptr);
 }

@@ -17,7 +17,8 @@ struct TMessageSummary {
     std::string_view Class;
 
     // Field 1, the logical unit number: the terminal the message comes from or
-    // goes to. None for a message of one field.
+    // goes to. None for a message of one field, and for a message of no known
+    // class, whose field 1 may be anything.
     std::optional<std::string_view> Luno;
 
     // The message coordination number, which ties a function command to the

@@ -1,0 +1,159 @@
+// The dissector's view of one message: the summary the library gives (LUNO,
+// MCN, descriptor, telling item, each where it stands in the message), the Info
+// column line and what pairing learns of it.
+
+#include "MessageView.h"
+#include "Traffic.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace velquist::ws {
+namespace {
+
+using namespace std::chrono_literals;
+using capture::Message;
+
+struct TInfoCase {
+    std::string Name;
+    std::string Message;
+    std::string Info;
+};
+
+class InfoLineTest : public ::testing::TestWithParam<TInfoCase> {};
+
+TEST_P(InfoLineTest, NamesTypeLunoAndTheTellingItem) {
+    const auto& c = GetParam();
+    EXPECT_EQ(InfoLine(ViewMessage(c.Message, {})), c.Info);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, InfoLineTest,
+    ::testing::Values(
+        TInfoCase{"ConsumerRequest", capture::ConsumerRequest("001", 'A'),
+                  "mtCustomerRequest LUNO=001 MCN=A"},
+        TInfoCase{"FunctionCommand", capture::FunctionCommand("017", '3', '9'),
+                  "mtFunctionCommand LUNO=017 MCN=3: Deliver and print"},
+        TInfoCase{"FunctionCommandUnknownId", capture::FunctionCommand("017", '3', 'I'),
+                  "mtFunctionCommand LUNO=017 MCN=3: Unknown Function ID"},
+        TInfoCase{"SolicitedStatus", capture::SolicitedStatus("002", 'B'),
+                  "mtSolicited LUNO=002: Ready (Function Command Successful)"},
+        TInfoCase{"SolicitedStatusOfNoKnownDescriptor", capture::SolicitedStatus("002", '5'),
+                  "mtSolicited LUNO=002"},
+        TInfoCase{"UnsolicitedStatus", capture::UnsolicitedStatus("003"), "mtUnsolicited LUNO=003"},
+        TInfoCase{"WriteCommand", capture::WriteCommand("004"), "mtWriteCommand LUNO=004"},
+        TInfoCase{"KeyChange", Message({"3", "004", "000", "32", "001255016"}),
+                  "mtWriteCommand7 LUNO=004"},
+        TInfoCase{"OperationalCommand", capture::OperationalCommand("005", '2'),
+                  "mtOperationalCommand LUNO=005: Go out-of-service to consumers (shutdown)"},
+        TInfoCase{"OperationalCommandOfNoKnownCode", capture::OperationalCommand("005", '9'),
+                  "mtOperationalCommand LUNO=005"},
+        // A message of no known class has no LUNO: its field 1 may be anything.
+        TInfoCase{"Unknown", capture::UnknownMessage(), "mtUnknown"},
+        TInfoCase{"ShortConsumerRequest", Message({"11", "001", "", "A1B2", "1Q"}),
+                  "mtCustomerRequest LUNO=001 MCN=Q [List index out of bounds (5)]"},
+        TInfoCase{"OneField", "12", "mtUnsolicited [List index out of bounds (1)]"},
+        TInfoCase{"Empty", "", "mtUnknown [Empty message]"}),
+    [](const auto& info) { return info.param.Name; });
+
+// Where a part of the summary stands in the message, or -1 when it is absent.
+long PlaceOf(const std::optional<std::string_view>& part, const std::string& message) {
+    return part ? part->data() - message.data() : -1;
+}
+
+struct TSummaryCase {
+    std::string Name;
+    std::string Message;
+    long Luno;   // offset in the message, -1 for none
+    long Mcn;    // offset, -1 for none
+    long Status; // offset of the status descriptor, -1 for none
+};
+
+class SummaryTest : public ::testing::TestWithParam<TSummaryCase> {};
+
+TEST_P(SummaryTest, PointsAtTheBytesOfEachItem) {
+    const auto& c = GetParam();
+    const TMessageSummary summary = ViewMessage(c.Message, {}).Summary;
+    EXPECT_EQ(summary.Class.data(), c.Message.data());
+    EXPECT_EQ(PlaceOf(summary.Luno, c.Message), c.Luno);
+    EXPECT_EQ(PlaceOf(summary.Mcn, c.Message), c.Mcn);
+    EXPECT_EQ(PlaceOf(summary.StatusDescriptor, c.Message), c.Status);
+    for (const auto& part : {summary.Mcn, summary.StatusDescriptor}) {
+        if (part) {
+            EXPECT_EQ(part->size(), 1u);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, SummaryTest,
+    ::testing::Values(
+        // "11" FS "001" FS FS "A1B2" FS "1Q" ...: the MCN is character 2 of field 4.
+        TSummaryCase{"ConsumerRequest",
+                     Message({"11", "001", "", "A1B2", "1Q", "", "", "", "", ""}), 3, 14, -1},
+        TSummaryCase{"ConsumerRequestWithoutMcn", Message({"11", "001", "", "A1B2", "1"}), 3, -1,
+                     -1},
+        TSummaryCase{"ConsumerRequestWithoutField4", Message({"11", "001", "", "A1B2"}), 3, -1, -1},
+        // "4" FS "001" FS "123" FS "025" FS "02" FS "0042..." FS "702": character 1 of field 6.
+        TSummaryCase{"FunctionCommand",
+                     Message({"4", "001", "123", "025", "02", "00428010000X", "702"}), 2, 30, -1},
+        TSummaryCase{"FunctionCommandWithEmptyField6",
+                     Message({"4", "001", "123", "025", "02", "00428010000X", ""}), 2, -1, -1},
+        TSummaryCase{"SolicitedStatus", Message({"22", "001", "", "9"}), 3, -1, 8},
+        TSummaryCase{"SolicitedStatusWithEmptyField3", Message({"22", "001", "", ""}), 3, -1, -1},
+        TSummaryCase{"UnsolicitedStatus", Message({"12", "001", "", "9"}), 3, -1, -1},
+        TSummaryCase{"EmptyLuno", Message({"22", "", "", "9"}), 3, -1, 5},
+        TSummaryCase{"OneField", "4", -1, -1, -1}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST(Summary, ItemsNeedTheirCharacter) {
+    // Field 5 of four characters has no function ID; field 3 absent, no command code.
+    EXPECT_EQ(ViewMessage(Message({"4", "001", "1", "2", "3", "0042", "1"}), {}).Summary.Item, "");
+    EXPECT_EQ(ViewMessage(Message({"1", "001", "000"}), {}).Summary.Item, "");
+    EXPECT_EQ(ViewMessage(Message({"22", "001", ""}), {}).Summary.Item, "");
+}
+
+struct TRoleCase {
+    std::string Message;
+    TPairRole Role;
+};
+
+TEST(PairingInputOf, GivesTheRoleLunoAndMcn) {
+    const TRoleCase cases[] = {
+        {capture::ConsumerRequest("001", '4'), TPairRole::Request},
+        {capture::FunctionCommand("001", '4'), TPairRole::Command},
+        {capture::SolicitedStatus("001"), TPairRole::Status},
+        {capture::UnsolicitedStatus("001"), TPairRole::Other},
+        {capture::WriteCommand("001"), TPairRole::Other},
+        {capture::OperationalCommand("001"), TPairRole::Other},
+        // A message without a LUNO cannot be paired.
+        {"11", TPairRole::Other},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        const TPairingInput input = PairingInputOf(ViewMessage(c.Message, {}), 42ms);
+        EXPECT_EQ(input.Role, c.Role);
+        if (input.Role == TPairRole::Other) {
+            continue;
+        }
+        EXPECT_EQ(input.Luno, "001");
+        EXPECT_EQ(input.Time, 42ms);
+        EXPECT_EQ(input.Mcn, c.Role == TPairRole::Status ? std::nullopt
+                                                         : std::optional<std::string_view>("4"));
+    }
+}
+
+TEST(ViewMessage, PassesTheOptionsToTheDecoder) {
+    const std::string request = capture::ConsumerRequest("001", 'A');
+    const TMessageView plain = ViewMessage(request, {});
+    const TMessageView masked = ViewMessage(request, {true, true});
+    EXPECT_TRUE(plain.Decoded.Lines.empty());
+    EXPECT_FALSE(masked.Decoded.Lines.empty());
+    EXPECT_NE(plain.Decoded.Text.find("4761739001010010"), std::string::npos);
+    EXPECT_EQ(masked.Decoded.Text.find("4761739001010010"), std::string::npos);
+}
+
+} // namespace
+} // namespace velquist::ws

@@ -1,0 +1,81 @@
+#include "Tshark.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velquist::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t kNobody = 65534;
+
+const bool kAsRoot = ::geteuid() == 0;
+
+// Lets tshark, running as nobody, read (and write its settings under) the home.
+void HandOver(const fs::path& path) {
+    fs::permissions(path, fs::is_directory(path)
+                              ? fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec
+                              : fs::perms::owner_read | fs::perms::owner_write |
+                                    fs::perms::group_read | fs::perms::others_read);
+    if (kAsRoot && ::chown(path.c_str(), kNobody, kNobody) != 0) {
+        throw std::runtime_error("cannot hand " + path.string() + " to nobody");
+    }
+}
+
+} // namespace
+
+TTshark::TTshark() {
+    std::string pattern = (fs::temp_directory_path() / "velquist-tshark-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary home for tshark");
+    }
+    FHome = pattern;
+    const fs::path plugins = FHome / ".local/lib/wireshark/plugins/4.0/epan";
+    fs::create_directories(plugins);
+    fs::copy_file(VELQUIST_D912_PLUGIN, plugins / "d912.so");
+    for (const auto& entry : fs::recursive_directory_iterator(FHome)) {
+        HandOver(entry.path());
+    }
+    HandOver(FHome);
+}
+
+TTshark::~TTshark() {
+    std::error_code ignored;
+    fs::remove_all(FHome, ignored);
+}
+
+TProcessResult TTshark::Run(const capture::TCaptureWriter& capture,
+                            const std::vector<std::string>& args) const {
+    static int counter = 0;
+    const fs::path file = FHome / ("capture-" + std::to_string(counter++) + ".pcap");
+    capture.Save(file);
+    HandOver(file);
+
+    std::vector<std::string> argv;
+    if (kAsRoot) {
+        argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    argv.insert(argv.end(),
+                {"/usr/bin/env", "-i", "HOME=" + FHome.string(), "PATH=/usr/bin:/bin", "LC_ALL=C"});
+    // A plugin built with the sanitizers needs their runtime loaded first. tshark
+    // itself is not built for the leak checker: its own allocations at exit are
+    // not the plugin's to answer for.
+    const std::string preload = VELQUIST_TSHARK_PRELOAD;
+    if (!preload.empty()) {
+        argv.insert(argv.end(), {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=0",
+                                 "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"});
+    }
+    argv.insert(argv.end(), {VELQUIST_TSHARK_PATH, "-r", file.string()});
+    argv.insert(argv.end(), args.begin(), args.end());
+    TProcessResult result = RunProcess(argv, {});
+    fs::remove(file);
+    return result;
+}
+
+} // namespace velquist::test

@@ -1,0 +1,477 @@
+// tshark with the d912 plugin over captures written here: what a user of tshark
+// or Wireshark sees of every message, its lines and their bytes, the framing,
+// the pairing, the statistics, and bad input.
+
+#include "Tshark.h"
+#include "Framing.h"
+#include "Pdml.h"
+#include "Traffic.h"
+
+#include "velquist/Decode.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace velquist::test {
+namespace {
+
+using namespace std::chrono_literals;
+using capture::TCaptureWriter;
+using capture::TSide;
+
+const capture::TEndpoint kTerminal{{10, 1, 0, 1}, 40000};
+const capture::TEndpoint kOtherTerminal{{10, 1, 0, 2}, 40001};
+const capture::TEndpoint kHost{{10, 0, 0, 1}, 7001};
+const std::vector<std::string> kDecodeAs = {"-d", "tcp.port==7001,d912"};
+constexpr std::chrono::nanoseconds kStart = 1'700'000'000s;
+
+std::string Framed(std::string_view message, ws::TFraming framing = ws::TFraming::Be16) {
+    return ws::FrameMessage(framing, message).value();
+}
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class TsharkTest : public ::testing::Test {
+protected:
+    // tshark's PDML over the capture; it must succeed without a word on stderr.
+    std::vector<TPdmlPacket> Pdml(const TCaptureWriter& capture,
+                                  const std::vector<std::string>& args) const {
+        const auto run = FTshark.Run(capture, Join({"-T", "pdml"}, args));
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        EXPECT_EQ(run.Err, "");
+        return ParsePdml(run.Out);
+    }
+
+    // tshark -T fields: one row per frame, its values separated by tabs.
+    std::vector<std::string> Rows(const TCaptureWriter& capture,
+                                  const std::vector<std::string>& args) const {
+        const auto run = FTshark.Run(capture, Join({"-T", "fields"}, args));
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        EXPECT_EQ(run.Err, "");
+        std::vector<std::string> rows;
+        std::istringstream lines(run.Out);
+        for (std::string line; std::getline(lines, line);) {
+            rows.push_back(line);
+        }
+        return rows;
+    }
+
+    TTshark FTshark;
+};
+
+// The message's lines as tshark shows them must be the library's: the same
+// texts, and each with the bytes of its range, `base` being where the message
+// starts in the data tshark shows.
+void ExpectLinesOf(const TPdmlFields& fields, std::string_view message, long base,
+                   bool mask = false) {
+    const TDecodeResult decoded = DecodeMessage(message, {true, mask});
+    std::vector<TPdmlField> lines;
+    for (const auto& field : fields) {
+        if (field.Name == "d912.line") {
+            lines.push_back(field);
+        }
+    }
+    ASSERT_EQ(lines.size(), decoded.Lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const TDecodedLine& expected = decoded.Lines[i];
+        SCOPED_TRACE(testing::Message() << "line " << i << ": " << decoded.LineText(expected));
+        EXPECT_EQ(lines[i].Show, decoded.LineText(expected));
+        if (expected.Range) {
+            EXPECT_EQ(lines[i].Pos, base + static_cast<long>(expected.Range->Offset));
+            EXPECT_EQ(lines[i].Size, static_cast<long>(expected.Range->Length));
+        } else {
+            EXPECT_EQ(lines[i].Size, 0);
+        }
+    }
+}
+
+// The fields of the message, each with its bytes.
+void ExpectFieldsOf(const TPdmlFields& fields, std::string_view message, long base) {
+    const TDecodeResult decoded = DecodeMessage(message, {true, false});
+    std::vector<TPdmlField> shown;
+    for (const auto& field : fields) {
+        if (field.Name == "d912.field") {
+            shown.push_back(field);
+        }
+    }
+    ASSERT_EQ(shown.size(), decoded.Fields.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "field " << i);
+        EXPECT_EQ(shown[i].Pos, base + static_cast<long>(decoded.Fields[i].Offset));
+        EXPECT_EQ(shown[i].Size, static_cast<long>(decoded.Fields[i].Length));
+        EXPECT_TRUE(shown[i].ShowName.starts_with("Field " + std::to_string(i) + ": "))
+            << shown[i].ShowName;
+    }
+}
+
+TEST_F(TsharkTest, DissectsEveryClassInBothDirections) {
+    struct TCase {
+        std::string Message;
+        std::string Type;
+        std::string Luno; // empty for none
+    };
+    const TCase cases[] = {
+        {capture::ConsumerRequest("001", '1'), "mtCustomerRequest", "001"},
+        {capture::SolicitedStatus("002", '9'), "mtSolicited", "002"},
+        {capture::ConfigurationStatus("003"), "mtSolicited", "003"},
+        {capture::UnsolicitedStatus("004"), "mtUnsolicited", "004"},
+        {capture::FunctionCommand("005", '1'), "mtFunctionCommand", "005"},
+        {capture::WriteCommand("006"), "mtWriteCommand", "006"},
+        {capture::Message({"3", "007", "000", "32", "001255016"}), "mtWriteCommand7", "007"},
+        {capture::OperationalCommand("008"), "mtOperationalCommand", "008"},
+        {capture::UnknownMessage(), "mtUnknown", ""},
+    };
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    for (const auto side : {TSide::Client, TSide::Server}) {
+        for (const auto& c : cases) {
+            capture.Send(conversation, side, Framed(c.Message), kStart + 1ms);
+        }
+    }
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 3 + 2 * std::size(cases));
+    for (std::size_t i = 0; i < 2 * std::size(cases); ++i) {
+        const TCase& c = cases[i % std::size(cases)];
+        SCOPED_TRACE(testing::Message() << "frame " << i + 4 << ", " << c.Type);
+        const TPdmlPacket& packet = packets[i + 3];
+        ASSERT_EQ(packet.Messages.size(), 1u);
+        const TPdmlFields& message = packet.Messages.front();
+        const long base = message.front().Pos + 2;
+        EXPECT_EQ(One(message, "d912.length").Show, std::to_string(c.Message.size()));
+        EXPECT_EQ(One(message, "d912.type").Show, c.Type);
+        EXPECT_EQ(One(message, "d912.class").Show, c.Message.substr(0, c.Message.find('\x1C')));
+        EXPECT_EQ(Shows(message, "d912.luno"),
+                  c.Luno.empty() ? std::vector<std::string>{} : std::vector{c.Luno});
+        ExpectFieldsOf(message, c.Message, base);
+        ExpectLinesOf(message, c.Message, base);
+    }
+}
+
+TEST_F(TsharkTest, ShowsTheCoordinationNumberAtItsByte) {
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    const std::string request = capture::ConsumerRequest("001", 'Q');
+    const std::string command = capture::FunctionCommand("001", 'Q');
+    capture.Send(conversation, TSide::Client, Framed(request), kStart);
+    capture.Send(conversation, TSide::Server, Framed(command), kStart);
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 5u);
+    for (const auto& [packet, message] :
+         {std::pair{&packets[3], request}, {&packets[4], command}}) {
+        ASSERT_EQ(packet->Messages.size(), 1u);
+        const auto mcn = One(packet->Messages.front(), "d912.mcn");
+        EXPECT_EQ(mcn.Show, "Q");
+        const long base = packet->Messages.front().front().Pos + 2;
+        EXPECT_EQ(message[static_cast<std::size_t>(mcn.Pos - base)], 'Q');
+        EXPECT_EQ(mcn.Size, 1);
+    }
+}
+
+TEST_F(TsharkTest, ReassemblesAMessageSplitAcrossThreeSegments) {
+    const std::string request = Framed(capture::ConsumerRequest("001", '1'));
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    // The first segment ends inside the length header.
+    capture.Send(conversation, TSide::Client, request.substr(0, 1), kStart + 1ms);
+    capture.Send(conversation, TSide::Client, request.substr(1, 40), kStart + 2ms);
+    capture.Send(conversation, TSide::Client, request.substr(41), kStart + 3ms);
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 6u);
+    EXPECT_TRUE(packets[3].Messages.empty());
+    EXPECT_TRUE(packets[4].Messages.empty());
+    ASSERT_EQ(packets[5].Messages.size(), 1u);
+    const TPdmlFields& message = packets[5].Messages.front();
+    EXPECT_EQ(One(message, "d912.length").Show, std::to_string(request.size() - 2));
+    EXPECT_EQ(One(message, "d912.type").Show, "mtCustomerRequest");
+    ExpectLinesOf(message, std::string_view(request).substr(2), message.front().Pos + 2);
+}
+
+TEST_F(TsharkTest, DissectsThreeMessagesInOneSegment) {
+    const std::string messages[] = {capture::ConsumerRequest("001", '1'),
+                                    capture::UnsolicitedStatus("001"),
+                                    capture::SolicitedStatus("001", '9')};
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Client,
+                 Framed(messages[0]) + Framed(messages[1]) + Framed(messages[2]), kStart);
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 4u);
+    ASSERT_EQ(packets[3].Messages.size(), 3u);
+    long base = packets[3].Messages[0].front().Pos;
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const TPdmlFields& message = packets[3].Messages[i];
+        EXPECT_EQ(message.front().Pos, base);
+        ExpectLinesOf(message, messages[i], base + 2);
+        base += static_cast<long>(messages[i].size()) + 2;
+    }
+    EXPECT_EQ(Rows(capture, Join(kDecodeAs, {"-e", "_ws.col.Info"})).back(),
+              "mtCustomerRequest LUNO=001 MCN=1 | mtUnsolicited LUNO=001 | mtSolicited "
+              "LUNO=001: Ready");
+}
+
+struct TFramingCase {
+    std::string Name;
+    ws::TFraming Framing;
+};
+
+class TsharkFramingTest : public TsharkTest, public ::testing::WithParamInterface<TFramingCase> {};
+
+TEST_P(TsharkFramingTest, ReadsTheMessagesItsHeadersFrame) {
+    const auto framing = GetParam().Framing;
+    const std::string messages[] = {capture::ConsumerRequest("001", '1'),
+                                    capture::FunctionCommand("001", '1'),
+                                    capture::SolicitedStatus("001", 'B')};
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    for (const auto& message : messages) {
+        const auto side = message.starts_with('4') ? TSide::Server : TSide::Client;
+        capture.Send(conversation, side, Framed(message, framing), kStart);
+    }
+    const auto packets = Pdml(capture, Join(kDecodeAs, {"-o", "d912.framing:" + GetParam().Name}));
+    ASSERT_EQ(packets.size(), 6u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(packets[i + 3].Messages.size(), 1u);
+        const TPdmlFields& message = packets[i + 3].Messages.front();
+        const std::size_t header = ws::HeaderLength(framing);
+        EXPECT_EQ(Shows(message, "d912.length"),
+                  header == 0 ? std::vector<std::string>{}
+                              : std::vector{std::to_string(messages[i].size())});
+        ExpectLinesOf(message, messages[i], message.front().Pos + static_cast<long>(header));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Framings, TsharkFramingTest,
+                         ::testing::Values(TFramingCase{"be16", ws::TFraming::Be16},
+                                           TFramingCase{"le16", ws::TFraming::Le16},
+                                           TFramingCase{"ascii4", ws::TFraming::Ascii4},
+                                           TFramingCase{"none", ws::TFraming::None}),
+                         [](const auto& info) { return info.param.Name; });
+
+// Two terminals (LUNO 001 and 002) behind one TCP connection, their exchanges
+// interleaved, with the same coordination number; and a second connection whose
+// terminal is also 001.
+TCaptureWriter TwoTerminals() {
+    TCaptureWriter capture;
+    const auto link = capture.Open(kTerminal, kHost, kStart);
+    const auto other = capture.Open(kOtherTerminal, kHost, kStart);
+    capture.Send(link, TSide::Client, Framed(capture::ConsumerRequest("001", '1')), kStart + 10s);
+    capture.Send(link, TSide::Client, Framed(capture::ConsumerRequest("002", '1')),
+                 kStart + 10s + 100ms);
+    capture.Send(other, TSide::Client, Framed(capture::ConsumerRequest("001", '1')),
+                 kStart + 10s + 200ms);
+    capture.Send(link, TSide::Server, Framed(capture::FunctionCommand("002", '1')),
+                 kStart + 10s + 350ms);
+    capture.Send(other, TSide::Server, Framed(capture::FunctionCommand("001", '1')),
+                 kStart + 10s + 400ms);
+    capture.Send(link, TSide::Server, Framed(capture::FunctionCommand("001", '1')),
+                 kStart + 10s + 500ms);
+    capture.Send(link, TSide::Client, Framed(capture::SolicitedStatus("001", 'B')),
+                 kStart + 10s + 600ms);
+    capture.Send(link, TSide::Client, Framed(capture::SolicitedStatus("002", '9')),
+                 kStart + 10s + 750ms);
+    return capture;
+}
+
+TEST_F(TsharkTest, PairsRequestsCommandsAndStatusesOfInterleavedTerminals) {
+    // Frames 1 to 6 open the two connections; the messages are frames 7 to 14.
+    const std::vector<std::string> fields = {"-e", "frame.number",     "-e", "d912.response_in",
+                                             "-e", "d912.response_to", "-e", "d912.time",
+                                             "-e", "d912.status_in",   "-e", "d912.status_to",
+                                             "-e", "d912.status_time", "-Y", "d912"};
+    const std::vector<std::string> expected = {
+        "7\t12\t\t\t\t\t",
+        "8\t10\t\t\t\t\t",
+        "9\t11\t\t\t\t\t",
+        "10\t\t8\t0.250000000\t14\t\t",
+        "11\t\t9\t0.200000000\t\t\t",
+        "12\t\t7\t0.500000000\t13\t\t",
+        "13\t\t\t\t\t12\t0.100000000",
+        "14\t\t\t\t\t10\t0.400000000",
+    };
+    const auto capture = TwoTerminals();
+    const std::vector<std::string> twoPass = {"-2", "-d", "tcp.port==7001,d912"};
+    EXPECT_EQ(Rows(capture, Join(twoPass, fields)), expected);
+
+    // In one pass a message cannot know what answers it yet; what it answers, it knows.
+    const std::vector<std::string> onePass = {
+        "7\t\t\t\t\t\t",
+        "8\t\t\t\t\t\t",
+        "9\t\t\t\t\t\t",
+        "10\t\t8\t0.250000000\t\t\t",
+        "11\t\t9\t0.200000000\t\t\t",
+        "12\t\t7\t0.500000000\t\t\t",
+        "13\t\t\t\t\t12\t0.100000000",
+        "14\t\t\t\t\t10\t0.400000000",
+    };
+    EXPECT_EQ(Rows(capture, Join(kDecodeAs, fields)), onePass);
+}
+
+TEST_F(TsharkTest, CountsMessagesStatusesAndResponseTimes) {
+    const auto run = FTshark.Run(TwoTerminals(), Join(kDecodeAs, {"-q", "-z", "d912,tree"}));
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    // Each row: its name, then its count, and for the response times the
+    // average, minimum and maximum.
+    std::map<std::string, std::vector<std::string>> rows;
+    const std::regex row(R"(^\s*(\S.*?)\s{2,}(\d.*?)\s*$)");
+    std::istringstream lines(run.Out);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        if (std::regex_match(line, match, row)) {
+            std::istringstream values(match[2].str());
+            for (std::string value; values >> value;) {
+                rows[match[1].str()].push_back(value);
+            }
+        }
+    }
+    EXPECT_EQ(rows["Messages by type"].at(0), "8");
+    EXPECT_EQ(rows["mtCustomerRequest"].at(0), "3");
+    EXPECT_EQ(rows["mtFunctionCommand"].at(0), "3");
+    EXPECT_EQ(rows["mtSolicited"].at(0), "2");
+    EXPECT_EQ(rows["Solicited status by status descriptor"].at(0), "2");
+    EXPECT_EQ(rows["Ready (Function Command Successful)"].at(0), "1");
+    EXPECT_EQ(rows["Ready"].at(0), "1");
+    const auto& times = rows["Host response time (ms)"];
+    ASSERT_GE(times.size(), 4u) << run.Out;
+    EXPECT_EQ(times[0], "3");
+    EXPECT_NEAR(std::stod(times[1]), 950.0 / 3, 0.01);
+    EXPECT_NEAR(std::stod(times[2]), 200.0, 0.001);
+    EXPECT_NEAR(std::stod(times[3]), 500.0, 0.001);
+}
+
+TEST_F(TsharkTest, ShowsWhyAMessageCannotBeDecodedAndStillListsItsFields) {
+    const std::string shortRequest = capture::Message({"11", "001", "", "A1B2", "1Q"});
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Client, Framed(shortRequest), kStart);
+    capture.Send(conversation, TSide::Client, Framed(capture::SolicitedStatus("001")), kStart);
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 5u);
+    ASSERT_EQ(packets[3].Messages.size(), 1u);
+    const TPdmlFields& message = packets[3].Messages.front();
+    EXPECT_EQ(One(message, "d912.type").Show, "mtCustomerRequest");
+    EXPECT_EQ(One(message, "d912.luno").Show, "001");
+    EXPECT_EQ(One(message, "d912.mcn").Show, "Q");
+    ExpectFieldsOf(message, shortRequest, message.front().Pos + 2);
+    EXPECT_TRUE(Shows(message, "d912.line").empty());
+    EXPECT_EQ(Shows(message, "_ws.malformed").size(), 1u);
+    EXPECT_EQ(One(message, "_ws.expert.message").Show, "List index out of bounds (5)");
+    EXPECT_EQ(One(message, "_ws.expert").ShowName,
+              "Expert Info (Error/Malformed): List index out of bounds (5)");
+    // The next message is dissected as usual.
+    ASSERT_EQ(packets[4].Messages.size(), 1u);
+    EXPECT_TRUE(Shows(packets[4].Messages.front(), "_ws.expert").empty());
+    EXPECT_EQ(Shows(packets[4].Messages.front(), "d912.line").size(), 3u);
+}
+
+TEST_F(TsharkTest, MasksCardDataInEveryLineWhenAsked) {
+    const std::string request = capture::ConsumerRequest("001", '1');
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Client, Framed(request), kStart);
+    for (const bool mask : {false, true}) {
+        SCOPED_TRACE(mask);
+        const auto packets =
+            Pdml(capture, Join(kDecodeAs, {"-o", std::string("d912.mask_card_data:") +
+                                                     (mask ? "TRUE" : "FALSE")}));
+        ASSERT_EQ(packets.size(), 4u);
+        ASSERT_EQ(packets[3].Messages.size(), 1u);
+        const TPdmlFields& message = packets[3].Messages.front();
+        ExpectLinesOf(message, request, message.front().Pos + 2, mask);
+        const auto lines = Shows(message, "d912.line");
+        const bool showsPan = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find("4761739001010010") != std::string::npos;
+        });
+        EXPECT_EQ(showsPan, !mask);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                             "Track-2 data = 476173******0010=2212201*********"),
+                  mask ? 1 : 0);
+    }
+}
+
+TEST_F(TsharkTest, DecodesOnlyThePortsItIsGiven) {
+    TCaptureWriter capture;
+    const auto conversation =
+        capture.Open(kTerminal, capture::TEndpoint{{10, 0, 0, 1}, 9912}, kStart);
+    capture.Send(conversation, TSide::Client, Framed(capture::SolicitedStatus("001")), kStart);
+    const std::vector<std::string> types = {"-e", "d912.type"};
+    EXPECT_EQ(Rows(capture, types).back(), "");
+    EXPECT_EQ(Rows(capture, Join({"-o", "d912.tcp.port:9912"}, types)).back(), "mtSolicited");
+    EXPECT_EQ(Rows(capture, Join({"-d", "tcp.port==9912,d912"}, types)).back(), "mtSolicited");
+}
+
+TEST_F(TsharkTest, HandlesAHeaderThatPromisesMoreThanTheCaptureHolds) {
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Client, Framed(capture::SolicitedStatus("001")), kStart);
+    capture.Send(conversation, TSide::Client,
+                 std::string("\x01\xF4", 2) + "22\x1C"
+                                              "001",
+                 kStart + 1ms);
+    // Reassembly waits for the 500 bytes that never come.
+    const auto waiting = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(waiting.size(), 5u);
+    EXPECT_EQ(waiting[3].Messages.size(), 1u);
+    EXPECT_TRUE(waiting[4].Messages.empty());
+    // Without reassembly the message is cut short, as Wireshark says of any protocol.
+    const auto cut = Pdml(capture, Join(kDecodeAs, {"-o", "tcp.desegment_tcp_streams:FALSE"}));
+    ASSERT_EQ(cut.size(), 5u);
+    ASSERT_EQ(cut[4].Messages.size(), 1u);
+    EXPECT_EQ(One(cut[4].Messages.front(), "d912.length").Show, "500");
+    EXPECT_EQ(Shows(cut[4].Fields, "_ws.unreassembled").size(), 1u);
+}
+
+TEST_F(TsharkTest, ReportsAnAsciiHeaderThatIsNoLength) {
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Client, "00x9" + capture::SolicitedStatus("001"), kStart);
+    capture.Send(conversation, TSide::Client,
+                 Framed(capture::SolicitedStatus("002"), ws::TFraming::Ascii4), kStart + 1ms);
+    const auto packets = Pdml(capture, Join(kDecodeAs, {"-o", "d912.framing:ascii4"}));
+    ASSERT_EQ(packets.size(), 5u);
+    ASSERT_EQ(packets[3].Messages.size(), 1u);
+    EXPECT_EQ(One(packets[3].Messages.front(), "_ws.expert.message").Show,
+              "The length header is not four decimal digits");
+    // The next segment starts afresh.
+    ASSERT_EQ(packets[4].Messages.size(), 1u);
+    EXPECT_EQ(One(packets[4].Messages.front(), "d912.luno").Show, "002");
+}
+
+TEST_F(TsharkTest, DissectsEveryOneOfTenThousandRandomPayloads) {
+    capture::TTrafficOptions options;
+    options.Messages = 10000;
+    options.Seed = 912;
+    const TCaptureWriter capture = capture::RandomTraffic(options);
+    // The payload of every frame after the handshakes is one framed message.
+    const auto rows = Rows(capture, Join(kDecodeAs, {"-e", "frame.number", "-e", "tcp.len", "-e",
+                                                     "d912.length", "-e", "d912.type"}));
+    ASSERT_EQ(rows.size(), capture.FrameCount());
+    std::size_t dissected = 0;
+    for (std::size_t i = 3 * options.Conversations; i < rows.size(); ++i) {
+        std::istringstream row(rows[i]);
+        std::string frame, tcpLength, length, type;
+        std::getline(row, frame, '\t');
+        std::getline(row, tcpLength, '\t');
+        std::getline(row, length, '\t');
+        std::getline(row, type, '\t');
+        if (length.empty() || std::stoul(length) + 2 != std::stoul(tcpLength) || type.empty()) {
+            ADD_FAILURE() << "frame " << rows[i];
+            continue;
+        }
+        ++dissected;
+    }
+    EXPECT_EQ(dissected, options.Messages);
+}
+
+} // namespace
+} // namespace velquist::test
