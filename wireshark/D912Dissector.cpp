@@ -320,6 +320,16 @@ struct TCaught {
     const char* Message = nullptr;
 };
 
+// Wireshark's TRY and CATCH macros update a volatile with "|=", which C++20
+// deprecates; the macros are C, and right as C.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wdeprecated-volatile"
+#else
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wvolatile"
+#endif
+
 // AddItems with Wireshark's exceptions caught. A function of its own (never
 // inlined), so that no variable of its caller lives across the setjmp of TRY.
 [[gnu::noinline]] TCaught AddItemsCatching(const TMessageItems& items) noexcept {
@@ -336,6 +346,12 @@ struct TCaught {
     ENDTRY;
     return caught;
 }
+
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#else
+#pragma GCC diagnostic pop
+#endif
 
 // Decodes the message, pairs it on the first pass, and adds what it shows. The
 // decode's objects live here; Wireshark's exceptions are caught below it and
@@ -383,7 +399,10 @@ int DissectPdu(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, void*) {
                             static_cast<guint32>(*announced));
     }
     const gint length = tvb_reported_length_remaining(tvb, headerLength);
-    const auto* bytes = reinterpret_cast<const char*>(tvb_get_ptr(tvb, headerLength, length));
+    // An empty message is a view of nothing at a real address: tvb_get_ptr gives
+    // none, and the decoder may hand the address to memchr.
+    const auto* bytes =
+        length == 0 ? "" : reinterpret_cast<const char*>(tvb_get_ptr(tvb, headerLength, length));
 
     const TCaught caught =
         AddMessage(tvb, pinfo, d912Tree, item, headerLength,

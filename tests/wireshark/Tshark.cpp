@@ -63,12 +63,11 @@ TProcessResult TTshark::Run(const capture::TCaptureWriter& capture,
     }
     argv.insert(argv.end(),
                 {"/usr/bin/env", "-i", "HOME=" + FHome.string(), "PATH=/usr/bin:/bin", "LC_ALL=C"});
-    // A plugin built with the sanitizers needs their runtime loaded first. tshark
-    // itself is not built for the leak checker: its own allocations at exit are
-    // not the plugin's to answer for.
+    // A plugin built with the sanitizers needs their runtime loaded first; tshark
+    // frees all it has at exit, so the leak checker speaks of the plugin alone.
     const std::string preload = VELQUIST_TSHARK_PRELOAD;
     if (!preload.empty()) {
-        argv.insert(argv.end(), {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=0",
+        argv.insert(argv.end(), {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=1",
                                  "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"});
     }
     argv.insert(argv.end(), {VELQUIST_TSHARK_PATH, "-r", file.string()});
