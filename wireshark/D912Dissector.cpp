@@ -80,8 +80,9 @@ const enum_val_t kFramingValues[] = {
     {nullptr, nullptr, 0},
 };
 
-// Labels of long fields and lines show their start; the value has all of it.
-constexpr std::size_t kLabelBytes = 120;
+// More bytes than a label holds (ITEM_LABEL_LENGTH), so that a longer field's
+// label is marked as cut.
+constexpr std::size_t kLabelBytes = ITEM_LABEL_LENGTH + 16;
 
 // The stats tree's nodes.
 constexpr const char* kNodeTypes = "Messages by type";
@@ -102,11 +103,14 @@ TFraming CurrentFraming() {
 
 // ---- Texts for Wireshark ------------------------------------------------------
 
-// Message bytes and decoded text are Windows-1252; Wireshark wants UTF-8. The
-// conversion is Wireshark's own, through a tvb over a copy of the bytes.
+// Message bytes and decoded text are Windows-1252; Wireshark wants UTF-8. ASCII
+// is both, and nearly every message is ASCII; anything else is converted by
+// Wireshark itself, through a tvb over a copy of the bytes.
 const char* Utf8(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
-    if (bytes.empty()) {
-        return "";
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        return wmem_strndup(pinfo->pool, bytes.data(), bytes.size());
     }
     const auto length = static_cast<gint>(bytes.size());
     auto* copy = static_cast<guint8*>(wmem_memdup(pinfo->pool, bytes.data(), bytes.size()));
@@ -116,12 +120,14 @@ const char* Utf8(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
 }
 
 // A UTF-8 text as a label or column shows it: tabs and line ends as blanks,
-// other control characters escaped, at most `maxBytes` of it.
-const char* Shown(packet_info* pinfo, const char* utf8, std::size_t maxBytes) {
-    const std::size_t length = std::strlen(utf8);
-    const char* shown = format_text_wsp(pinfo->pool, reinterpret_cast<const guchar*>(utf8),
-                                        std::min(length, maxBytes));
-    return length > maxBytes ? wmem_strconcat(pinfo->pool, shown, "\u2026", nullptr) : shown;
+// other control characters escaped. Wireshark cuts long labels itself.
+const char* Shown(packet_info* pinfo, const char* utf8) {
+    const std::string_view text(utf8);
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
+    });
+    return plain ? utf8
+                 : format_text_wsp(pinfo->pool, reinterpret_cast<const guchar*>(utf8), text.size());
 }
 
 // ---- Per-frame and per-conversation state --------------------------------------
@@ -178,7 +184,8 @@ struct TMessageItems {
     std::string_view Message; // its bytes
     const TMessageView* View;
     const TPairing* Pairing; // null when unpaired
-    std::string_view Info;   // the Info column's text for it (message bytes)
+    bool ShowInfo;           // whether the Info column or the tree is shown
+    std::string_view Info;   // then the Info column's text for it (message bytes)
     bool First;              // the first message of its frame
 };
 
@@ -214,10 +221,12 @@ void AddFields(const TMessageItems& items) {
         const TByteRange& field = fields[i];
         const gint offset = items.Offset + static_cast<gint>(field.Offset);
         const auto length = static_cast<gint>(field.Length);
+        // The label shows the field's start: longer than a label can be, it is cut.
         const char* text =
-            Utf8(items.Pinfo, items.Tvb, items.Message.substr(field.Offset, field.Length));
+            Utf8(items.Pinfo, items.Tvb,
+                 items.Message.substr(field.Offset, std::min(field.Length, kLabelBytes)));
         proto_tree_add_bytes_format(tree, hf_field, items.Tvb, offset, length, nullptr,
-                                    "Field %zu: %s", i, Shown(items.Pinfo, text, kLabelBytes));
+                                    "Field %zu: %s", i, Shown(items.Pinfo, text));
     }
 }
 
@@ -228,7 +237,7 @@ void AddLines(const TMessageItems& items) {
         nullptr, "Decoded text (%zu lines)", decoded.Lines.size());
     for (const TDecodedLine& line : decoded.Lines) {
         const char* text = Utf8(items.Pinfo, items.Tvb, decoded.LineText(line));
-        const char* label = Shown(items.Pinfo, text, kLabelBytes);
+        const char* label = Shown(items.Pinfo, text);
         if (line.Range) {
             proto_tree_add_string_format(tree, hf_line, items.Tvb,
                                          items.Offset + static_cast<gint>(line.Range->Offset),
@@ -267,15 +276,16 @@ void AddItems(const TMessageItems& items) {
     const TMessageView& view = *items.View;
     const TDecodeResult& decoded = view.Decoded;
 
-    const char* info =
-        Shown(items.Pinfo, Utf8(items.Pinfo, items.Tvb, items.Info), COL_MAX_INFO_LEN);
-    if (items.First) {
-        col_clear(items.Pinfo->cinfo, COL_INFO);
-        col_add_str(items.Pinfo->cinfo, COL_INFO, info);
-    } else {
-        col_append_sep_str(items.Pinfo->cinfo, COL_INFO, " | ", info);
+    if (items.ShowInfo) {
+        const char* info = Shown(items.Pinfo, Utf8(items.Pinfo, items.Tvb, items.Info));
+        if (items.First) {
+            col_clear(items.Pinfo->cinfo, COL_INFO);
+            col_add_str(items.Pinfo->cinfo, COL_INFO, info);
+        } else {
+            col_append_sep_str(items.Pinfo->cinfo, COL_INFO, " | ", info);
+        }
+        proto_item_append_text(items.Item, ", %s", info);
     }
-    proto_item_append_text(items.Item, ", %s", info);
 
     AddStringAt(items, hf_class, view.Summary.Class);
     const std::string_view typeName = MsgTypeName(decoded.Type);
@@ -368,9 +378,11 @@ TCaught AddMessage(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, proto_it
     if (!PINFO_FD_VISITED(pinfo)) {
         pairing.Add(id, PairingInputOf(view, CaptureTime(pinfo)));
     }
-    const std::string info = InfoLine(view);
+    // The Info line only for those who see it: the packet list, or the tree.
+    const bool showInfo = pinfo->cinfo != nullptr || (tree != nullptr && PTREE_DATA(tree)->visible);
+    const std::string info = showInfo ? InfoLine(view) : std::string();
     return AddItemsCatching(TMessageItems{tvb, pinfo, tree, item, offset, message, &view,
-                                          pairing.Find(id), info, id.Index == 0});
+                                          pairing.Find(id), showInfo, info, id.Index == 0});
 }
 
 // ---- Dissection ------------------------------------------------------------------

@@ -176,6 +176,28 @@ TEST_F(TsharkTest, ShowsTheCoordinationNumberAtItsByte) {
     }
 }
 
+TEST_F(TsharkTest, ShowsWindows1252BytesAsTheirCharacters) {
+    // The euro sign is 0x80 in Windows-1252, e acute 0xE9.
+    const std::string status = capture::UnsolicitedStatus("\x80\xE9"
+                                                          "1");
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Client, Framed(status), kStart);
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 4u);
+    ASSERT_EQ(packets[3].Messages.size(), 1u);
+    const TPdmlFields& message = packets[3].Messages.front();
+    EXPECT_EQ(One(message, "d912.luno").Show, "\u20AC\u00E9"
+                                              "1");
+    const auto lines = Shows(message, "d912.line");
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "Logical Unit Number = \u20AC\u00E9"
+                        "1");
+    EXPECT_EQ(Rows(capture, Join(kDecodeAs, {"-e", "_ws.col.Info"})).back(),
+              "mtUnsolicited LUNO=\u20AC\u00E9"
+              "1");
+}
+
 TEST_F(TsharkTest, ReassemblesAMessageSplitAcrossThreeSegments) {
     const std::string request = Framed(capture::ConsumerRequest("001", '1'));
     TCaptureWriter capture;
