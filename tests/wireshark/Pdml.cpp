@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <map>
 
 namespace velquist::test {
@@ -130,36 +131,25 @@ std::vector<TPdmlPacket> ParsePdml(std::string_view pdml) {
     return packets;
 }
 
+TPdmlFields Named(const TPdmlFields& fields, std::string_view name) {
+    TPdmlFields named;
+    std::copy_if(fields.begin(), fields.end(), std::back_inserter(named),
+                 [name](const TPdmlField& field) { return field.Name == name; });
+    return named;
+}
+
 std::vector<std::string> Shows(const TPdmlFields& fields, std::string_view name) {
     std::vector<std::string> shows;
-    for (const auto& field : fields) {
-        if (field.Name == name) {
-            shows.push_back(field.Show);
-        }
+    for (const auto& field : Named(fields, name)) {
+        shows.push_back(field.Show);
     }
     return shows;
 }
 
 TPdmlField One(const TPdmlFields& fields, std::string_view name) {
-    std::vector<TPdmlField> found;
-    for (const auto& field : fields) {
-        if (field.Name == name) {
-            found.push_back(field);
-        }
-    }
+    const TPdmlFields found = Named(fields, name);
     EXPECT_EQ(found.size(), 1u) << "fields named " << name;
     return found.size() == 1 ? found.front() : TPdmlField{};
-}
-
-const TPdmlPacket& Packet(const std::vector<TPdmlPacket>& packets, std::uint32_t number) {
-    for (const auto& packet : packets) {
-        if (packet.Number == number) {
-            return packet;
-        }
-    }
-    ADD_FAILURE() << "no frame " << number << " in the output";
-    static const TPdmlPacket kNone;
-    return kNone;
 }
 
 } // namespace velquist::test

@@ -30,14 +30,14 @@ struct TPdmlPacket {
 
 std::vector<TPdmlPacket> ParsePdml(std::string_view pdml);
 
+// Every field of that name, in order.
+TPdmlFields Named(const TPdmlFields& fields, std::string_view name);
+
 // The Show of every field of that name, in order.
 std::vector<std::string> Shows(const TPdmlFields& fields, std::string_view name);
 
 // The one field of that name; fails the test (and returns an empty field) when
 // there is none or more than one.
 TPdmlField One(const TPdmlFields& fields, std::string_view name);
-
-// The packet with that frame number; fails the test when there is none.
-const TPdmlPacket& Packet(const std::vector<TPdmlPacket>& packets, std::uint32_t number);
 
 } // namespace velquist::test

@@ -74,12 +74,7 @@ protected:
 void ExpectLinesOf(const TPdmlFields& fields, std::string_view message, long base,
                    bool mask = false) {
     const TDecodeResult decoded = DecodeMessage(message, {true, mask});
-    std::vector<TPdmlField> lines;
-    for (const auto& field : fields) {
-        if (field.Name == "d912.line") {
-            lines.push_back(field);
-        }
-    }
+    const TPdmlFields lines = Named(fields, "d912.line");
     ASSERT_EQ(lines.size(), decoded.Lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const TDecodedLine& expected = decoded.Lines[i];
@@ -97,12 +92,7 @@ void ExpectLinesOf(const TPdmlFields& fields, std::string_view message, long bas
 // The fields of the message, each with its bytes.
 void ExpectFieldsOf(const TPdmlFields& fields, std::string_view message, long base) {
     const TDecodeResult decoded = DecodeMessage(message, {true, false});
-    std::vector<TPdmlField> shown;
-    for (const auto& field : fields) {
-        if (field.Name == "d912.field") {
-            shown.push_back(field);
-        }
-    }
+    const TPdmlFields shown = Named(fields, "d912.field");
     ASSERT_EQ(shown.size(), decoded.Fields.size());
     for (std::size_t i = 0; i < shown.size(); ++i) {
         SCOPED_TRACE(testing::Message() << "field " << i);

@@ -37,6 +37,17 @@ std::string Framed(ws::TFraming framing, std::string_view message) {
     return *framed;
 }
 
+constexpr std::chrono::nanoseconds kStart = 1'700'000'000s; // November 2023
+
+// A capture with every terminal's conversation opened at the start.
+TCaptureWriter OpenConversations(const TTrafficOptions& options) {
+    TCaptureWriter capture;
+    for (std::size_t terminal = 0; terminal < options.Conversations; ++terminal) {
+        capture.Open(Terminal(terminal), Host(options.Port), kStart);
+    }
+    return capture;
+}
+
 // One step of a terminal's cycle: who sends what.
 struct TStep {
     TSide From;
@@ -114,12 +125,9 @@ std::string UnknownMessage() {
 }
 
 TCaptureWriter ExchangeTraffic(const TTrafficOptions& options) {
-    TCaptureWriter capture;
+    TCaptureWriter capture = OpenConversations(options);
     std::mt19937 random(options.Seed);
-    std::chrono::nanoseconds clock = 1'700'000'000s;
-    for (std::size_t terminal = 0; terminal < options.Conversations; ++terminal) {
-        capture.Open(Terminal(terminal), Host(options.Port), clock);
-    }
+    std::chrono::nanoseconds clock = kStart;
     for (std::size_t i = 0; i < options.Messages; ++i) {
         // The terminals take turns; each goes through its own cycle.
         const std::size_t terminal = i % options.Conversations;
@@ -136,12 +144,9 @@ TCaptureWriter ExchangeTraffic(const TTrafficOptions& options) {
 }
 
 TCaptureWriter RandomTraffic(const TTrafficOptions& options) {
-    TCaptureWriter capture;
+    TCaptureWriter capture = OpenConversations(options);
     std::mt19937 random(options.Seed);
-    std::chrono::nanoseconds clock = 1'700'000'000s;
-    for (std::size_t terminal = 0; terminal < options.Conversations; ++terminal) {
-        capture.Open(Terminal(terminal), Host(options.Port), clock);
-    }
+    std::chrono::nanoseconds clock = kStart;
     for (std::size_t i = 0; i < options.Messages; ++i) {
         std::string payload(random() % 601, '\0');
         for (char& byte : payload) {
