@@ -8,6 +8,9 @@ VELQUIST_BUILD_PACKAGES="g++ cmake ninja-build pkg-config libgtest-dev libgmock-
 VELQUIST_UI_PACKAGES="qt6-base-dev fonts-dejavu-core"
 # The sanitizer and fuzzing build: clang with its sanitizer and libFuzzer runtimes.
 VELQUIST_FUZZ_PACKAGES="clang libclang-rt-14-dev"
+# The Wireshark dissector plugin and its tests: Wireshark 4.0's development
+# files (pkg-config wireshark needs GLib's too) and tshark.
+VELQUIST_WIRESHARK_PACKAGES="libwireshark-dev libglib2.0-dev tshark"
 # The benchmarks and their comparison script.
 VELQUIST_BENCH_PACKAGES="libbenchmark-dev xxd time"
 

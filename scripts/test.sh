@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velquist and runs every test:
-#   1. the release build (window and benchmarks included) and its tests;
-#   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   1. the release build (window, Wireshark plugin and benchmarks included) and
+#      its tests, tshark running the plugin among them;
+#   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer (the
+#      plugin loads into tshark with the sanitizer runtime preloaded);
 #   3. each fuzz target for VELQUIST_FUZZ_SECONDS seconds (default 60).
 # The window's tests run on Qt's offscreen platform: no display needed.
 set -euo pipefail
@@ -9,7 +11,7 @@ cd "$(dirname "$0")/.."
 . scripts/common.sh
 
 velquist_install_missing $VELQUIST_BUILD_PACKAGES $VELQUIST_UI_PACKAGES $VELQUIST_FUZZ_PACKAGES \
-    $VELQUIST_BENCH_PACKAGES
+    $VELQUIST_WIRESHARK_PACKAGES $VELQUIST_BENCH_PACKAGES
 
 echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELQUIST_BUILD_UI=ON \
