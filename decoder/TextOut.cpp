@@ -161,10 +161,19 @@ void TTextOut::CloseLine(std::size_t end, std::size_t nextStart) {
     FAnchored = false;
 }
 
-std::vector<TDecodedLine> TTextOut::TakeLines() {
+void TTextOut::CloseLastLine() {
     if (FKeepLines && FText.size() > FLineStart) {
         CloseLine(FText.size(), FText.size());
     }
+}
+
+std::string TTextOut::TakeText() {
+    CloseLastLine();
+    return std::move(FText);
+}
+
+std::vector<TDecodedLine> TTextOut::TakeLines() {
+    CloseLastLine();
     return std::move(FLines);
 }
 

@@ -116,8 +116,8 @@ public:
     std::size_t Size() const { return FText.size(); }
     bool KeepsLines() const { return FKeepLines; }
 
-    // The text; its lines, the last one closed.
-    std::string TakeText() { return std::move(FText); }
+    // The text, and its lines (the last one closed), taken in either order.
+    std::string TakeText();
     std::vector<TDecodedLine> TakeLines();
 
 private:
@@ -129,6 +129,7 @@ private:
     void Note(std::size_t start, const TFrom& from);
     void AddToLine(const TByteRange& range);
     void CloseLine(std::size_t end, std::size_t nextStart);
+    void CloseLastLine();
 
     std::string_view FMessage;
     bool FKeepLines = false;
