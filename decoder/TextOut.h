@@ -112,7 +112,9 @@ public:
         Note(start, from);
     }
 
-    void Reserve(std::size_t more) { FText.reserve(FText.size() + more); }
+    // Room for `more` characters, and for a short text after them: a text of
+    // gigabytes is never moved to make room for its last line.
+    void Reserve(std::size_t more) { FText.reserve(FText.size() + more + kReserveSlack); }
     std::size_t Size() const { return FText.size(); }
     bool KeepsLines() const { return FKeepLines; }
 
@@ -121,6 +123,8 @@ public:
     std::vector<TDecodedLine> TakeLines();
 
 private:
+    static constexpr std::size_t kReserveSlack = 256;
+
     // The message bytes `bytes` are, when they are some.
     bool Locate(std::string_view bytes, TByteRange& range) const;
 
