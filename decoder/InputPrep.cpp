@@ -47,15 +47,29 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::string ExtractNetadrdHex(const std::vector<std::string_view>& lines) {
-    std::string hex;
+namespace {
+
+// Calls `onDigit(c, place, startsLine)` for every character of columns 15 to
+// 73 of the lines that is not a blank: a hex digit, or what stands in its place.
+template <typename TOnDigit>
+void ForEachNetadrdDigit(const std::vector<std::string_view>& lines, TOnDigit onDigit) {
     for (const auto line : lines) {
-        for (const char c : Mid(line, kNetadrdFirstColumn, kNetadrdColumns)) {
+        const std::string_view columns = Mid(line, kNetadrdFirstColumn, kNetadrdColumns);
+        bool startsLine = true;
+        for (const char& c : columns) {
             if (c != ' ') {
-                hex.push_back(c);
+                onDigit(c, &c, startsLine);
+                startsLine = false;
             }
         }
     }
+}
+
+} // namespace
+
+std::string ExtractNetadrdHex(const std::vector<std::string_view>& lines) {
+    std::string hex;
+    ForEachNetadrdDigit(lines, [&hex](char c, const char*, bool) { hex.push_back(c); });
     return hex;
 }
 
@@ -73,6 +87,68 @@ std::string PrepareMessage(std::string_view text, TInputMode mode) {
     case TInputMode::None: break;
     }
     return std::string(text);
+}
+
+TPreparedInput PrepareInput(std::string_view text, TInputMode mode) {
+    TPreparedInput prepared;
+    TInputMap& map = prepared.Map;
+    map.FMode = mode;
+    if (mode == TInputMode::Netadrd) {
+        std::string hex;
+        ForEachNetadrdDigit(SplitLines(text), [&](char c, const char* place, bool startsLine) {
+            hex.push_back(c);
+            map.FDigitPlaces.push_back(static_cast<std::size_t>(place - text.data()));
+            map.FJoinsPrevious.push_back(!startsLine);
+        });
+        prepared.Message = HexPairsToBytes(hex);
+    } else {
+        prepared.Message = PrepareMessage(text, mode);
+    }
+    map.FBytes = prepared.Message.size();
+    return prepared;
+}
+
+std::vector<TByteRange> TInputMap::TextSpans(TByteRange bytes) const {
+    const std::size_t first = std::min(bytes.Offset, FBytes);
+    const std::size_t end = std::min(bytes.End(), FBytes);
+    switch (FMode) {
+    case TInputMode::AsciiHex:
+        return first < end ? std::vector<TByteRange>{{2 * first, 2 * (end - first)}}
+                           : std::vector<TByteRange>{};
+    case TInputMode::String:
+    case TInputMode::None:
+        return first < end ? std::vector<TByteRange>{{first, end - first}}
+                           : std::vector<TByteRange>{};
+    case TInputMode::Netadrd: break;
+    }
+    std::vector<TByteRange> spans;
+    for (std::size_t digit = 2 * first; digit < 2 * end; ++digit) {
+        const std::size_t place = FDigitPlaces[digit];
+        if (!spans.empty() && digit > 2 * first && FJoinsPrevious[digit]) {
+            spans.back().Length = place + 1 - spans.back().Offset;
+        } else {
+            spans.push_back({place, 1});
+        }
+    }
+    return spans;
+}
+
+std::optional<std::size_t> TInputMap::ByteAt(std::size_t position) const {
+    std::size_t byte = position;
+    switch (FMode) {
+    case TInputMode::AsciiHex: byte = position / 2; break;
+    case TInputMode::String:
+    case TInputMode::None: break;
+    case TInputMode::Netadrd: {
+        const auto found = std::lower_bound(FDigitPlaces.begin(), FDigitPlaces.end(), position);
+        if (found == FDigitPlaces.end() || *found != position) {
+            return std::nullopt;
+        }
+        byte = static_cast<std::size_t>(found - FDigitPlaces.begin()) / 2;
+        break;
+    }
+    }
+    return byte < FBytes ? std::optional<std::size_t>(byte) : std::nullopt;
 }
 
 std::string RemoveSpaces(std::string_view text) {

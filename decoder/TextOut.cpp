@@ -35,12 +35,6 @@ void TTextOut::Put(std::string_view text, const TFrom& from) {
 }
 
 void TTextOut::PutFormat(std::string_view templ, std::initializer_list<TFmtArg> args) {
-    std::size_t hint = templ.size();
-    for (const auto& arg : args) {
-        hint += arg.IsNumber() ? 20 : arg.Text().size();
-    }
-    Reserve(hint);
-
     auto next = args.begin();
     std::size_t i = 0;
     while (i < templ.size()) {
@@ -161,10 +155,19 @@ void TTextOut::CloseLine(std::size_t end, std::size_t nextStart) {
     FAnchored = false;
 }
 
-std::vector<TDecodedLine> TTextOut::TakeLines() {
+void TTextOut::CloseLastLine() {
     if (FKeepLines && FText.size() > FLineStart) {
         CloseLine(FText.size(), FText.size());
     }
+}
+
+std::string TTextOut::TakeText() {
+    CloseLastLine();
+    return std::move(FText);
+}
+
+std::vector<TDecodedLine> TTextOut::TakeLines() {
+    CloseLastLine();
     return std::move(FLines);
 }
 

@@ -112,15 +112,19 @@ public:
         Note(start, from);
     }
 
-    void Reserve(std::size_t more) { FText.reserve(FText.size() + more); }
+    // Room for `more` characters, and for a short text after them: a text of
+    // gigabytes is never moved to make room for its last line.
+    void Reserve(std::size_t more) { FText.reserve(FText.size() + more + kReserveSlack); }
     std::size_t Size() const { return FText.size(); }
     bool KeepsLines() const { return FKeepLines; }
 
-    // The text; its lines, the last one closed.
-    std::string TakeText() { return std::move(FText); }
+    // The text, and its lines (the last one closed), taken in either order.
+    std::string TakeText();
     std::vector<TDecodedLine> TakeLines();
 
 private:
+    static constexpr std::size_t kReserveSlack = 256;
+
     // The message bytes `bytes` are, when they are some.
     bool Locate(std::string_view bytes, TByteRange& range) const;
 
@@ -129,6 +133,7 @@ private:
     void Note(std::size_t start, const TFrom& from);
     void AddToLine(const TByteRange& range);
     void CloseLine(std::size_t end, std::size_t nextStart);
+    void CloseLastLine();
 
     std::string_view FMessage;
     bool FKeepLines = false;

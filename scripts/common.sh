@@ -3,7 +3,7 @@
 # Needs root (or sudo) for apt-get.
 
 # Building the decoder, the command line and the tests.
-VELQUIST_BUILD_PACKAGES="g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev"
+VELQUIST_BUILD_PACKAGES="g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libboost-json1.81-dev nlohmann-json3-dev"
 # The window (and a font for its tests on the offscreen platform).
 VELQUIST_UI_PACKAGES="qt6-base-dev fonts-dejavu-core"
 # The sanitizer and fuzzing build: clang with its sanitizer and libFuzzer runtimes.

@@ -13,7 +13,7 @@ namespace {
 using test::Lines;
 using test::Msg;
 
-TEST(ConsumerRequest, WorkedExample) {
+TEST(ConsumerRequest, DecodesEveryFieldAndTheLastTransactionStatus) {
     const TDieboldMsg message(
         Msg({"11", "001", "", "A1B2", "0A", "1234=5678", "", "AAB", "00002000", "", "6012310"}));
     EXPECT_EQ(message.GetDecodedText(),
@@ -106,32 +106,30 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---------------------------------------------------------------- errors
 
-struct ErrorCase {
-    int fieldCount;
-    std::string error;
-};
+using test::DecodeErrors;
+using test::TDecodeErrorCase;
 
-class ConsumerRequestErrors : public ::testing::TestWithParam<ErrorCase> {};
-
-TEST_P(ConsumerRequestErrors, NameTheFirstMissingFieldInFetchOrder) {
+// A consumer request of `fieldCount` fields, each after field 0 a "6" that could
+// pass for a last transaction status.
+std::string RequestOfFields(int fieldCount) {
     std::string message = "11";
-    for (int i = 1; i < GetParam().fieldCount; ++i) {
+    for (int i = 1; i < fieldCount; ++i) {
         message += "\x1C"
                    "6";
     }
-    const auto result = DecodeMessage(message);
-    EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Error, GetParam().error) << GetParam().fieldCount << " fields";
+    return message;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ConsumerRequestErrors,
-                         ::testing::Values(ErrorCase{1, "List index out of bounds (1)"},
-                                           ErrorCase{2, "List index out of bounds (3)"},
-                                           ErrorCase{3, "List index out of bounds (3)"},
-                                           ErrorCase{4, "List index out of bounds (4)"},
-                                           ErrorCase{5, "List index out of bounds (5)"},
-                                           ErrorCase{8, "List index out of bounds (8)"},
-                                           ErrorCase{9, "List index out of bounds (9)"}));
+// The fields are fetched in the order 1, 3, 4 ... 9.
+INSTANTIATE_TEST_SUITE_P(
+    ConsumerRequest, DecodeErrors,
+    ::testing::Values(TDecodeErrorCase{RequestOfFields(1), "List index out of bounds (1)"},
+                      TDecodeErrorCase{RequestOfFields(2), "List index out of bounds (3)"},
+                      TDecodeErrorCase{RequestOfFields(3), "List index out of bounds (3)"},
+                      TDecodeErrorCase{RequestOfFields(4), "List index out of bounds (4)"},
+                      TDecodeErrorCase{RequestOfFields(5), "List index out of bounds (5)"},
+                      TDecodeErrorCase{RequestOfFields(8), "List index out of bounds (8)"},
+                      TDecodeErrorCase{RequestOfFields(9), "List index out of bounds (9)"}));
 
 // ---------------------------------------------------------------- velquist-decode
 

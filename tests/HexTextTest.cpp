@@ -1,5 +1,5 @@
 #include "HexText.h"
-#include "Format.h"
+#include "TextOut.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace velquist {
 namespace {
@@ -86,6 +88,94 @@ TEST(RemoveSpaces, RemovesBlanksOnly) {
     EXPECT_EQ(RemoveSpaces("a\tb\r\nc  d"), "a\tb\r\ncd");
     EXPECT_EQ(RemoveSpaces("abc"), "abc");
     EXPECT_EQ(RemoveSpaces("   "), "");
+}
+
+// ---------------------------------------------------------------- input map
+
+using Spans = std::vector<TByteRange>;
+
+// The input text of the spans, each put in brackets.
+std::string Marked(std::string_view text, const Spans& spans) {
+    std::string marked;
+    for (const TByteRange& span : spans) {
+        marked.append("[").append(text.substr(span.Offset, span.Length)).append("]");
+    }
+    return marked;
+}
+
+TEST(InputMap, AsciiHexPairs) {
+    const std::string text = "311C30313";
+    const TPreparedInput prepared = PrepareInput(text, TInputMode::AsciiHex);
+    EXPECT_EQ(prepared.Message, "1\x1C"
+                                "01");
+    EXPECT_EQ(Marked(text, prepared.Map.TextSpans({1, 2})), "[1C30]");
+    EXPECT_EQ(Marked(text, prepared.Map.TextSpans({3, 5})), "[31]"); // clipped to the message
+    EXPECT_EQ(Marked(text, prepared.Map.TextSpans({4, 1})), "");
+    EXPECT_EQ(prepared.Map.ByteAt(0), 0u);
+    EXPECT_EQ(prepared.Map.ByteAt(3), 1u);
+    EXPECT_EQ(prepared.Map.ByteAt(8), std::nullopt); // the odd last digit wrote nothing
+}
+
+TEST(InputMap, StringModeAndNoModeOneCharacterPerByte) {
+    for (const TInputMode mode : {TInputMode::String, TInputMode::None}) {
+        const std::string text = "12~001";
+        const TPreparedInput prepared = PrepareInput(text, mode);
+        EXPECT_EQ(prepared.Message, PrepareMessage(text, mode));
+        EXPECT_EQ(Marked(text, prepared.Map.TextSpans({2, 2})), "[~0]");
+        EXPECT_EQ(prepared.Map.ByteAt(5), 5u);
+        EXPECT_EQ(prepared.Map.ByteAt(6), std::nullopt);
+    }
+}
+
+// A pair split by blanks or over two trace lines is found in both places; the
+// offset columns and the printable rendering wrote no byte.
+TEST(InputMap, NetadrdPairsAcrossBlanksAndLines) {
+    const std::string line1 = TraceLine("0000 00000000", "31 31 1C 3", "*11.*");
+    const std::string line2 = TraceLine("0000 00000010", "0 30", "*00*");
+    const std::string text = line1 + "\r\n" + line2;
+    const TPreparedInput prepared = PrepareInput(text, TInputMode::Netadrd);
+    EXPECT_EQ(prepared.Message, PrepareMessage(text, TInputMode::Netadrd));
+    EXPECT_EQ(prepared.Message, "11\x1C"
+                                "00");
+
+    EXPECT_EQ(Marked(text, prepared.Map.TextSpans({0, 3})), "[31 31 1C]");
+    EXPECT_EQ(Marked(text, prepared.Map.TextSpans({3, 1})), "[3][0]"); // over the line end
+    EXPECT_EQ(Marked(text, prepared.Map.TextSpans({0, 5})), "[31 31 1C 3][0 30]");
+
+    const std::size_t line2Start = line1.size() + 2;
+    EXPECT_EQ(prepared.Map.ByteAt(14), 0u);
+    EXPECT_EQ(prepared.Map.ByteAt(16), std::nullopt); // a blank between pairs
+    EXPECT_EQ(prepared.Map.ByteAt(23), 3u);
+    EXPECT_EQ(prepared.Map.ByteAt(line2Start + 14), 3u);
+    EXPECT_EQ(prepared.Map.ByteAt(line2Start + 17), 4u);
+    EXPECT_EQ(prepared.Map.ByteAt(3), std::nullopt);  // offset columns
+    EXPECT_EQ(prepared.Map.ByteAt(74), std::nullopt); // printable rendering
+}
+
+// Every byte's spans lead back to that byte, in every mode.
+TEST(InputMap, SpansAndByteAtAgree) {
+    const std::string trace = TraceLine("0000 00000000", "31 3 1 1C 41", "") + "\n" +
+                              TraceLine("0000 00000010", "4 2 43", "");
+    const std::pair<TInputMode, std::string> inputs[] = {
+        {TInputMode::AsciiHex, "31311C414243"},
+        {TInputMode::Netadrd, trace},
+        {TInputMode::String, "11~ABC"},
+    };
+    for (const auto& [mode, text] : inputs) {
+        const TPreparedInput prepared = PrepareInput(text, mode);
+        ASSERT_EQ(prepared.Message.size(), 6u);
+        for (std::size_t byte = 0; byte < prepared.Message.size(); ++byte) {
+            const Spans spans = prepared.Map.TextSpans({byte, 1});
+            ASSERT_FALSE(spans.empty());
+            for (const TByteRange& span : spans) {
+                for (std::size_t at = span.Offset; at < span.End(); ++at) {
+                    if (text[at] != ' ') {
+                        EXPECT_EQ(prepared.Map.ByteAt(at), byte) << text << " @" << at;
+                    }
+                }
+            }
+        }
+    }
 }
 
 } // namespace

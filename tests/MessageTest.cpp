@@ -135,28 +135,36 @@ TEST(FieldListing, ShowsEveryByteValue) {
 
 // ---------------------------------------------------------------- errors
 
-struct ErrorCase {
-    std::string message;
-    std::string error;
-};
+using test::DecodeErrors;
+using test::TDecodeErrorCase;
 
-class DecodeErrors : public ::testing::TestWithParam<ErrorCase> {};
-
+// The message object throws the error, and the decode action hands it on with
+// nothing decoded, but with the message's type and fields.
 TEST_P(DecodeErrors, NameTheFirstMissingField) {
+    const std::string& message = GetParam().Message;
     try {
-        TDieboldMsg message(GetParam().message);
-        FAIL() << "decoded: " << message.GetDecodedText();
+        const TDieboldMsg decoded(message);
+        FAIL() << "decoded: " << decoded.GetDecodedText();
     } catch (const EDecodeError& error) {
-        EXPECT_EQ(std::string(error.what()), GetParam().error);
+        EXPECT_EQ(std::string(error.what()), GetParam().Error);
     }
+    TDecodeOptions options;
+    options.Structure = true;
+    const TDecodeResult result = DecodeMessage(message, options);
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Error, GetParam().Error);
+    EXPECT_EQ(result.Text, "");
+    EXPECT_TRUE(result.Lines.empty());
+    EXPECT_EQ(result.Type, ClassifyMessage(message));
+    EXPECT_EQ(result.Fields, FieldTable(message));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, DecodeErrors,
-    ::testing::Values(ErrorCase{"", "Empty message"},
-                      ErrorCase{"1", "List index out of bounds (1)"},
-                      ErrorCase{Msg({"1", "001"}), "List index out of bounds (2)"},
-                      ErrorCase{Msg({"1", "001", "002"}), "List index out of bounds (3)"}));
+    OperationalCommand, DecodeErrors,
+    ::testing::Values(TDecodeErrorCase{"", "Empty message"},
+                      TDecodeErrorCase{"1", "List index out of bounds (1)"},
+                      TDecodeErrorCase{Msg({"1", "001"}), "List index out of bounds (2)"},
+                      TDecodeErrorCase{Msg({"1", "001", "002"}), "List index out of bounds (3)"}));
 
 TEST(DecodeMessage, ReturnsTextOrTheOneError) {
     const auto good = DecodeMessage(Msg({"AB", "CD"}));

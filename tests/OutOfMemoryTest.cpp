@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <tuple>
 
 namespace {
 
@@ -56,28 +57,35 @@ void operator delete[](void* block, std::size_t) noexcept {
 namespace velquist {
 namespace {
 
-class OutOfMemory : public ::testing::TestWithParam<std::string> {};
+// A message, and whether the decode also gives its lines with masked card data.
+class OutOfMemory : public ::testing::TestWithParam<std::tuple<std::string, bool>> {};
 
 TEST_P(OutOfMemory, GivesTheWholeTextOrTheError) {
-    const std::string message = GetParam();
-    const TDecodeResult reference = DecodeMessage(message);
+    const auto& [message, structure] = GetParam();
+    TDecodeOptions options;
+    options.Structure = structure;
+    options.MaskCardData = structure;
+    const TDecodeResult reference = DecodeMessage(message, options);
     ASSERT_TRUE(reference.Ok || !reference.Error.empty());
 
     int failures = 0;
     for (long n = 0;; ++n) {
         gAllocationsBeforeFailure = n;
-        const TDecodeResult result = DecodeMessage(message);
+        const TDecodeResult result = DecodeMessage(message, options);
         const bool failed = gAllocationsBeforeFailure == -1;
         gAllocationsBeforeFailure = -1;
         if (!failed) {
             // The n-th allocation was never reached: every earlier one was tried.
             EXPECT_EQ(result.Ok, reference.Ok);
             EXPECT_EQ(result.Text, reference.Text);
+            EXPECT_EQ(result.Lines.size(), reference.Lines.size());
             break;
         }
         ++failures;
         if (result.Ok) {
             EXPECT_EQ(result.Text, reference.Text) << "allocation " << n;
+            EXPECT_EQ(result.Lines.size(), reference.Lines.size()) << "allocation " << n;
+            EXPECT_EQ(result.Fields, reference.Fields) << "allocation " << n;
         } else {
             EXPECT_TRUE(result.Error == "Out of memory" || result.Error == reference.Error)
                 << "allocation " << n << ": " << result.Error;
@@ -91,24 +99,26 @@ using test::Msg;
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, OutOfMemory,
-    ::testing::Values(Msg({"AB", "CD", "", std::string(100, 'x')}), Msg({"1", "001", "002", "3"}),
-                      Msg({"1", "001"}),
-                      Msg({"11", "001", "", "A1B2", "0A", "1234=5678", "", "AAB", "00002000",
-                           "0123:;<=>?", "6012310"}),
-                      Msg({"22", "000", "", "8",
-                           ">0001\x1D"
-                           "D<1>2=30?\x1D"
-                           "<12346001\x1D"
-                           "B0101010101010101010101010101010101"}),
-                      Msg({"22", "000", "", "C", "1"}), Msg({"12", "001", "", "482A0"}),
-                      Msg({"4", "001", "002", "003", "0200",
-                           "0042B010000\x0F"
-                           "ABPLEASE WAIT!",
-                           "102THANK YOU\n\x0E"
-                           "3AMOUNT\x1B"
-                           "X\x0C"}),
-                      Msg({"3", "001", "000", "13", "0000000000000128000064000000003032"}),
-                      Msg({"3", "001", "000", "32", "001255016"})));
+    ::testing::Combine(
+        ::testing::Values(Msg({"AB", "CD", "", std::string(100, 'x')}),
+                          Msg({"1", "001", "002", "3"}), Msg({"1", "001"}),
+                          Msg({"11", "001", "", "A1B2", "0A", "1234=5678", "", "AAB", "00002000",
+                               "0123:;<=>?", "6012310"}),
+                          Msg({"22", "000", "", "8",
+                               ">0001\x1D"
+                               "D<1>2=30?\x1D"
+                               "<12346001\x1D"
+                               "B0101010101010101010101010101010101"}),
+                          Msg({"22", "000", "", "C", "1"}), Msg({"12", "001", "", "482A0"}),
+                          Msg({"4", "001", "002", "003", "0200",
+                               "0042B010000\x0F"
+                               "ABPLEASE WAIT!",
+                               "102THANK YOU\n\x0E"
+                               "3AMOUNT\x1B"
+                               "X\x0C"}),
+                          Msg({"3", "001", "000", "13", "0000000000000128000064000000003032"}),
+                          Msg({"3", "001", "000", "32", "001255016"})),
+        ::testing::Bool()));
 
 } // namespace
 } // namespace velquist

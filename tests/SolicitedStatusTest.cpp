@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptorCase{"8", "",
                        "Status Descriptor = Device Fault / Configuration Information (38)\r\n"}));
 
-TEST(SolicitedStatus, WorkedExampleWithoutField4) {
+TEST(SolicitedStatus, ReadyNeedsNoField4) {
     EXPECT_EQ(TDieboldMsg(Msg({"22", "000", "", "9"})).GetDecodedText(),
               kHeader + "Status Descriptor = Ready (39)\r\n");
 }
@@ -183,26 +183,17 @@ TEST(SolicitedDevices, MoreThan255SubFieldsAndCassettes) {
 
 // ---------------------------------------------------------------- errors
 
-struct ErrorCase {
-    std::string message;
-    std::string error;
-};
-
-class SolicitedErrors : public ::testing::TestWithParam<ErrorCase> {};
-
-TEST_P(SolicitedErrors, NameTheFirstMissingField) {
-    const auto result = DecodeMessage(GetParam().message);
-    EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Error, GetParam().error);
-}
+using test::DecodeErrors;
+using test::TDecodeErrorCase;
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, SolicitedErrors,
-    ::testing::Values(ErrorCase{"22", "List index out of bounds (1)"},
-                      ErrorCase{Msg({"22", "000"}), "List index out of bounds (3)"},
-                      ErrorCase{Msg({"22", "000", ""}), "List index out of bounds (3)"},
-                      ErrorCase{Msg({"22", "000", "", "8"}), "List index out of bounds (4)"},
-                      ErrorCase{Msg({"22", "000", "", "C1"}), "List index out of bounds (4)"}));
+    SolicitedStatus, DecodeErrors,
+    ::testing::Values(TDecodeErrorCase{"22", "List index out of bounds (1)"},
+                      TDecodeErrorCase{Msg({"22", "000"}), "List index out of bounds (3)"},
+                      TDecodeErrorCase{Msg({"22", "000", ""}), "List index out of bounds (3)"},
+                      TDecodeErrorCase{Msg({"22", "000", "", "8"}), "List index out of bounds (4)"},
+                      TDecodeErrorCase{Msg({"22", "000", "", "C1"}),
+                                       "List index out of bounds (4)"}));
 
 // ---------------------------------------------------------------- velquist-decode
 

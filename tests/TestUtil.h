@@ -2,6 +2,8 @@
 
 // Shared helpers of the decoder tests.
 
+#include <gtest/gtest.h>
+
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -31,5 +33,15 @@ inline std::string Lines(std::initializer_list<std::string_view> lines) {
     }
     return text;
 }
+
+// A message that cannot be decoded, and the error that says why.
+struct TDecodeErrorCase {
+    std::string Message;
+    std::string Error;
+};
+
+// The error cases of every message class: each test file instantiates this
+// suite with the cases of its class.
+class DecodeErrors : public ::testing::TestWithParam<TDecodeErrorCase> {};
 
 } // namespace velquist::test

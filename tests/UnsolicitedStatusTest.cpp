@@ -63,24 +63,14 @@ INSTANTIATE_TEST_SUITE_P(
                                      "  - Fault occurred during a head return on the consumer "
                                      "printer"})}));
 
-struct ErrorCase {
-    std::string message;
-    std::string error;
-};
-
-class UnsolicitedErrors : public ::testing::TestWithParam<ErrorCase> {};
-
-TEST_P(UnsolicitedErrors, NameTheFirstMissingField) {
-    const auto result = DecodeMessage(GetParam().message);
-    EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Error, GetParam().error);
-}
+using test::DecodeErrors;
+using test::TDecodeErrorCase;
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, UnsolicitedErrors,
-    ::testing::Values(ErrorCase{"12", "List index out of bounds (1)"},
-                      ErrorCase{Msg({"12", "001"}), "List index out of bounds (3)"},
-                      ErrorCase{Msg({"12", "001", "4"}), "List index out of bounds (3)"}));
+    UnsolicitedStatus, DecodeErrors,
+    ::testing::Values(TDecodeErrorCase{"12", "List index out of bounds (1)"},
+                      TDecodeErrorCase{Msg({"12", "001"}), "List index out of bounds (3)"},
+                      TDecodeErrorCase{Msg({"12", "001", "4"}), "List index out of bounds (3)"}));
 
 TEST(UnsolicitedEndToEnd, PrinterStatus) {
     const auto run =

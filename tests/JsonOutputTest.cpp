@@ -1,0 +1,138 @@
+// A decode as JSON, read back by an independent JSON parser.
+
+#include "JsonOutput.h"
+#include "MessageGen.h"
+#include "TestUtil.h"
+#include "velquist/Decode.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+
+namespace velquist::cli {
+namespace {
+
+using test::Msg;
+using TJson = nlohmann::json;
+
+TDecodeResult Decode(std::string_view message, bool mask = false) {
+    TDecodeOptions options;
+    options.Structure = true;
+    options.MaskCardData = mask;
+    return DecodeMessage(message, options);
+}
+
+// A JSON string back to the bytes it stands for: each character U+0000 to
+// U+00FF is one byte (ISO 8859-1).
+std::string Bytes(const TJson& string) {
+    const std::string utf8 = string.get<std::string>();
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            bytes.push_back(static_cast<char>(c));
+        } else {
+            EXPECT_TRUE(c == 0xC2 || c == 0xC3) << "beyond U+00FF";
+            bytes.push_back(static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F)));
+        }
+    }
+    return bytes;
+}
+
+// One object on one line, ending with LF.
+TJson Parse(const std::string& line) {
+    EXPECT_TRUE(line.ends_with('\n'));
+    EXPECT_EQ(line.find('\n'), line.size() - 1);
+    return TJson::parse(line);
+}
+
+void ExpectJsonOfDecode(std::string_view message, const TDecodeResult& result) {
+    const TJson json = Parse(DecodeAsJson(result));
+    ASSERT_TRUE(json.at("ok").get<bool>());
+    EXPECT_EQ(json.at("type").get<std::string>(), MsgTypeName(result.Type));
+    EXPECT_EQ(Bytes(json.at("text")), result.Text);
+
+    const TJson& fields = json.at("fields");
+    ASSERT_EQ(fields.size(), result.Fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        EXPECT_EQ(fields[i].at("index").get<std::size_t>(), i);
+        EXPECT_EQ(fields[i].at("offset").get<std::size_t>(), result.Fields[i].Offset);
+        EXPECT_EQ(fields[i].at("length").get<std::size_t>(), result.Fields[i].Length);
+    }
+
+    const TJson& lines = json.at("lines");
+    ASSERT_EQ(lines.size(), result.Lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const TJson& line = lines[i];
+        const std::string text = Bytes(line.at("text"));
+        EXPECT_EQ(text, result.LineText(result.Lines[i]));
+        const auto nameValue = SplitNameValue(text);
+        EXPECT_EQ(line.contains("name"), nameValue.has_value());
+        EXPECT_EQ(line.contains("value"), nameValue.has_value());
+        if (nameValue) {
+            EXPECT_EQ(Bytes(line.at("name")), nameValue->Name);
+            EXPECT_EQ(Bytes(line.at("value")), nameValue->Value);
+        }
+        const auto& range = result.Lines[i].Range;
+        EXPECT_EQ(line.contains("offset"), range.has_value()) << text;
+        EXPECT_EQ(line.contains("length"), range.has_value()) << text;
+        if (range) {
+            EXPECT_EQ(line.at("offset").get<std::size_t>(), range->Offset);
+            EXPECT_EQ(line.at("length").get<std::size_t>(), range->Length);
+            EXPECT_LE(range->End(), message.size());
+        }
+    }
+}
+
+class JsonOfEveryClass : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(JsonOfEveryClass, ReadsBackAsTheDecode) {
+    test::TMessageGen gen(0xC0FFEE ^ std::hash<std::string>{}(GetParam()));
+    int decoded = 0;
+    for (int n = 0; n < 200; ++n) {
+        const std::string message = gen.Message(GetParam());
+        const TDecodeResult result = Decode(message);
+        if (result.Ok) {
+            ExpectJsonOfDecode(message, result);
+            ++decoded;
+        }
+    }
+    EXPECT_GT(decoded, 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryClass, JsonOfEveryClass,
+                         ::testing::Values("11", "22", "12", "4", "3", "1", "unknown"));
+
+TEST(JsonOutput, ErrorIsOkFalseAndTheMessage) {
+    EXPECT_EQ(DecodeAsJson(Decode(Msg({"22", "000", ""}))),
+              "{\"ok\":false,\"error\":\"List index out of bounds (3)\"}\n");
+}
+
+// Every byte value survives, control characters and bytes above 0x7F included.
+TEST(JsonOutput, EveryByteComesBack) {
+    std::string luno;
+    for (int b = 0; b < 256; ++b) {
+        if (b != 0x1C) {
+            luno.push_back(static_cast<char>(b));
+        }
+    }
+    const std::string message = Msg({"13", luno, "002", "1"});
+    const TDecodeResult result = Decode(message);
+    ASSERT_TRUE(result.Ok);
+    ExpectJsonOfDecode(message, result);
+}
+
+TEST(JsonOutput, MaskedCardData) {
+    const std::string message =
+        Msg({"11", "001", "", "A1B2", "0A", ";4761739001010119=15122011143804489?", "", "AAB", "",
+             "1234"});
+    const TJson json = Parse(DecodeAsJson(Decode(message, true)));
+    EXPECT_EQ(Bytes(json.at("lines")[5].at("value")), ";476173******0119=1512201**********?");
+    EXPECT_EQ(json.at("lines")[5].at("offset").get<std::size_t>(), message.find(';'));
+    EXPECT_EQ(Bytes(json.at("lines")[9].at("value")), "****");
+    EXPECT_EQ(Bytes(json.at("text")).find("4761739001010119"), std::string::npos);
+}
+
+} // namespace
+} // namespace velquist::cli
