@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <optional>
 #include <string>
 
@@ -21,6 +23,11 @@ struct TInfoCase {
     std::string Message;
     std::string Info;
 };
+
+// A case prints as its name, as the test name has it.
+void PrintTo(const TInfoCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class InfoLineTest : public ::testing::TestWithParam<TInfoCase> {};
 
@@ -70,6 +77,11 @@ struct TSummaryCase {
     long Mcn;    // offset, -1 for none
     long Status; // offset of the status descriptor, -1 for none
 };
+
+// A case prints as its name, as the test name has it.
+void PrintTo(const TSummaryCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class SummaryTest : public ::testing::TestWithParam<TSummaryCase> {};
 

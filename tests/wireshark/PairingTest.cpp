@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <chrono>
 #include <optional>
 #include <string>
@@ -67,6 +69,11 @@ struct TPairingCase {
     std::vector<TStep> Steps;
     std::vector<TExpected> Expected;
 };
+
+// A case prints as its name, as the test name has it.
+void PrintTo(const TPairingCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class PairingTest : public ::testing::TestWithParam<TPairingCase> {};
 

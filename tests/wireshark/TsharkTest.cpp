@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <chrono>
 #include <map>
 #include <regex>
@@ -235,6 +237,11 @@ struct TFramingCase {
     std::string Name;
     ws::TFraming Framing;
 };
+
+// A case prints as its name, as the test name has it.
+void PrintTo(const TFramingCase& c, std::ostream* out) {
+    *out << c.Name;
+}
 
 class TsharkFramingTest : public TsharkTest, public ::testing::WithParamInterface<TFramingCase> {};
 
