@@ -12,7 +12,8 @@
 #   bench/tshark.sh [BUILD_DIR] [RUNS]     (defaults: build, 5)
 #
 # tshark ignores personal plugins when it runs as root, so as root it runs as
-# the user nobody, with the plugin in a temporary home.
+# the user nobody, with the plugin in a temporary home; the system's plugins
+# stay out, both times.
 set -euo pipefail
 
 build=${1:-build}
@@ -28,7 +29,7 @@ command -v tshark >/dev/null || { echo "tshark is missing (Debian package tshark
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/.local/lib/wireshark/plugins/4.0/epan"
+mkdir -p "$home/.local/lib/wireshark/plugins/4.0/epan" "$home/no-system-plugins"
 cp "$plugin" "$home/.local/lib/wireshark/plugins/4.0/epan/"
 messages=100000
 "$generator" --messages $messages --conversations 20 --port 7001 "$home/capture.pcap" > /dev/null
@@ -39,24 +40,20 @@ if [ "$(id -u)" -eq 0 ]; then
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 fi
 
-# tshark [ARGS...] over the capture, in a fixed environment.
-tshark_run() {
-    "${as_user[@]}" env -i HOME="$home" PATH=/usr/bin:/bin LC_ALL=C \
-        tshark -r "$home/capture.pcap" -d tcp.port==7001,d912 "$@" \
-        -T fields -e frame.number -e d912.type
-}
+# tshark over the capture in a fixed environment, printing the two fields.
+tshark_cmd=("${as_user[@]}" env -i HOME="$home" WIRESHARK_PLUGIN_DIR="$home/no-system-plugins"
+    PATH=/usr/bin:/bin LC_ALL=C tshark -r "$home/capture.pcap" -d tcp.port==7001,d912
+    -T fields -e frame.number -e d912.type)
 
-dissected=$(tshark_run | awk -F'\t' '$2 != ""' | wc -l)
+dissected=$("${tshark_cmd[@]}" | awk -F'\t' '$2 != ""' | wc -l)
 if [ "$dissected" -ne $messages ]; then
     echo "the plugin dissected $dissected of $messages messages" >&2
     exit 1
 fi
 
-# One timed run: elapsed seconds, CPU seconds, peak KiB.
+# One timed run with the extra options given: elapsed seconds, CPU seconds, peak KiB.
 timed() {
-    /usr/bin/time -f '%e %U %S %M' -o "$home/time" "${as_user[@]}" env -i HOME="$home" \
-        PATH=/usr/bin:/bin LC_ALL=C tshark -r "$home/capture.pcap" -d tcp.port==7001,d912 "$@" \
-        -T fields -e frame.number -e d912.type > /dev/null
+    /usr/bin/time -f '%e %U %S %M' -o "$home/time" "${tshark_cmd[@]}" "$@" > /dev/null
     awk '{ print $1, $2 + $3, $4 }' "$home/time"
 }
 

@@ -11,6 +11,10 @@ VELQUIST_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 # The Wireshark dissector plugin and its tests: Wireshark 4.0's development
 # files (pkg-config wireshark needs GLib's too) and tshark.
 VELQUIST_WIRESHARK_PACKAGES="libwireshark-dev libglib2.0-dev tshark"
+# Only for scripts/wireshark-screenshot.sh, which remakes the README's picture of
+# the plugin in Wireshark: the Wireshark window, a display server without a
+# screen, and the tools that drive it and take the picture.
+VELQUIST_SCREENSHOT_PACKAGES="wireshark xvfb xdotool imagemagick"
 # The benchmarks and their comparison script.
 VELQUIST_BENCH_PACKAGES="libbenchmark-dev xxd time"
 

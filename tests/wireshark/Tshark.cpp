@@ -38,6 +38,7 @@ TTshark::TTshark() {
     FHome = pattern;
     const fs::path plugins = FHome / ".local/lib/wireshark/plugins/4.0/epan";
     fs::create_directories(plugins);
+    fs::create_directories(FHome / "no-system-plugins");
     fs::copy_file(VELQUIST_D912_PLUGIN, plugins / "d912.so");
     for (const auto& entry : fs::recursive_directory_iterator(FHome)) {
         HandOver(entry.path());

@@ -7,7 +7,8 @@
 // but ignores them (and WIRESHARK_PLUGIN_DIR) when it runs as root. So the
 // plugin goes into a temporary home, and tshark runs as the unprivileged user
 // "nobody" when the tests run as root. Its environment is fixed (C locale, no
-// personal preferences), so its output does not depend on the machine.
+// personal preferences, none of the system's plugins), so its output does not
+// depend on the machine.
 
 #include "Capture.h"
 #include "ProcessRunner.h"

@@ -136,7 +136,7 @@ TCaptureWriter ExchangeTraffic(const TTrafficOptions& options) {
         // A new coordination number for each of the cycle's two requests.
         const std::size_t request = round / kCycle.size() * 2 + (round % kCycle.size() >= 5);
         const char mcn = static_cast<char>('1' + request % 9);
-        clock += std::chrono::microseconds(100 + random() % 2000);
+        clock += std::chrono::milliseconds(5 + random() % 300);
         capture.Send(terminal, step.From,
                      Framed(options.Framing, step.Make(Luno(terminal + 1), mcn)), clock);
     }
