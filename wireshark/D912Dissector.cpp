@@ -221,6 +221,13 @@ void AddFields(const TMessageItems& items) {
         const TByteRange& field = fields[i];
         const gint offset = items.Offset + static_cast<gint>(field.Offset);
         const auto length = static_cast<gint>(field.Length);
+        if (pref_mask_card_data) {
+            // Which field holds card data is the decoder's to say, and it says so
+            // in the lines: with masking on, a field's label shows none of its text.
+            proto_tree_add_bytes_format(tree, hf_field, items.Tvb, offset, length, nullptr,
+                                        "Field %zu: %d bytes", i, length);
+            continue;
+        }
         // The label shows the field's start: longer than a label can be, it is cut.
         const char* text =
             Utf8(items.Pinfo, items.Tvb,
@@ -538,7 +545,8 @@ void proto_register_d912() {
         &pref_framing, kFramingValues, FALSE);
     prefs_register_bool_preference(
         module, "mask_card_data", "Mask card data",
-        "Mask track-2 and track-3 data and the PIN buffer in the decoded lines",
+        "Mask track-2 and track-3 data and the PIN buffer in the decoded lines; the labels of "
+        "the fields then show their lengths only",
         &pref_mask_card_data);
 
     d912_handle = register_dissector("d912", DissectD912, proto_d912);

@@ -412,6 +412,11 @@ TEST_F(TsharkTest, MasksCardDataInEveryLineWhenAsked) {
             return line.find("4761739001010010") != std::string::npos;
         });
         EXPECT_EQ(showsPan, !mask);
+        // Nor does a field's label show the card data.
+        const auto fields = Named(message, "d912.field");
+        ASSERT_EQ(fields.size(), 10u);
+        EXPECT_EQ(fields[5].ShowName,
+                  mask ? "Field 5: 33 bytes" : "Field 5: 4761739001010010=2212201114384451");
         EXPECT_EQ(std::count(lines.begin(), lines.end(),
                              "Track-2 data = 476173******0010=2212201*********"),
                   mask ? 1 : 0);
