@@ -1,6 +1,7 @@
 #include "velquist/Summary.h"
 
 #include "HexText.h"
+#include "MessageFields.h"
 
 #include <array>
 
@@ -22,12 +23,12 @@ TLeadingFields LeadingFields(std::string_view message) {
     TLeadingFields leading;
     std::size_t start = 0;
     while (leading.Count < leading.Fields.size()) {
-        const std::size_t fs = message.find(kFS, start);
-        leading.Fields[leading.Count++] = message.substr(start, fs - start);
-        if (fs == std::string_view::npos) {
+        const std::size_t end = FieldEnd(message, start);
+        leading.Fields[leading.Count++] = message.substr(start, end - start);
+        if (end == message.size()) {
             break;
         }
-        start = fs + 1;
+        start = end + 1;
     }
     return leading;
 }
