@@ -393,6 +393,34 @@ TEST_F(TsharkTest, ShowsWhyAMessageCannotBeDecodedAndStillListsItsFields) {
     EXPECT_EQ(Shows(packets[4].Messages.front(), "d912.line").size(), 3u);
 }
 
+TEST_F(TsharkTest, HandsWiresharkItsOwnErrorsBackFromTheMiddleOfAMessage) {
+    // Wireshark stops a dissector that adds more items than its limit allows by
+    // throwing its own exception. Met halfway through a message's lines, it must
+    // come out as Wireshark reports it, and nothing of the message may be lost
+    // on the way (the sanitizer build checks for leaks).
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Server, Framed(capture::FunctionCommand("001", '1')), kStart);
+    const auto whole = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(whole.size(), 4u);
+    ASSERT_EQ(whole[3].Messages.size(), 1u);
+    const auto lines = Shows(whole[3].Messages.front(), "d912.line").size();
+    ASSERT_GT(lines, 20u);
+    // A limit that leaves room for all but the last ten lines.
+    const std::string limit = std::to_string(whole[3].Fields.size() - 10);
+    const auto run =
+        FTshark.Run(capture, Join(kDecodeAs, {"-o", "gui.max_tree_items:" + limit, "-T", "pdml"}));
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const auto cut = ParsePdml(run.Out);
+    ASSERT_EQ(cut.size(), 4u);
+    ASSERT_EQ(cut[3].Messages.size(), 1u);
+    EXPECT_LT(Shows(cut[3].Messages.front(), "d912.line").size(), lines);
+    const auto bug = One(cut[3].Fields, "_ws.malformed.dissector_bug");
+    EXPECT_NE(bug.ShowName.find("Adding d912.line would put more than " + limit + " items"),
+              std::string::npos)
+        << bug.ShowName;
+}
+
 TEST_F(TsharkTest, MasksCardDataInEveryLineWhenAsked) {
     const std::string request = capture::ConsumerRequest("001", '1');
     TCaptureWriter capture;
