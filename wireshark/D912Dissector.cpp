@@ -33,9 +33,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
 
@@ -81,7 +79,7 @@ const enum_val_t kFramingValues[] = {
 };
 
 // More bytes than a label holds (ITEM_LABEL_LENGTH), so that a longer field's
-// label is marked as cut.
+// or line's label is marked as cut.
 constexpr std::size_t kLabelBytes = ITEM_LABEL_LENGTH + 16;
 
 // The stats tree's nodes.
@@ -120,14 +118,28 @@ const char* Utf8(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
 }
 
 // A UTF-8 text as a label or column shows it: tabs and line ends as blanks,
-// other control characters escaped. Wireshark cuts long labels itself.
+// other control characters escaped; of a long text, only as much as a label
+// holds and a little more, for Wireshark to mark it as cut.
 const char* Shown(packet_info* pinfo, const char* utf8) {
-    const std::string_view text(utf8);
+    const std::string_view text = std::string_view(utf8).substr(0, kLabelBytes + 1);
     const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
     });
-    return plain ? utf8
-                 : format_text_wsp(pinfo->pool, reinterpret_cast<const guchar*>(utf8), text.size());
+    return plain && text.size() <= kLabelBytes
+               ? utf8
+               : format_text_wsp(pinfo->pool, reinterpret_cast<const guchar*>(utf8),
+                                 std::min(text.size(), kLabelBytes));
+}
+
+// One message's entry in the Info column: the first of its frame replaces what
+// TCP wrote there, the others follow it.
+void ShowInInfo(packet_info* pinfo, bool first, const char* entry) {
+    if (first) {
+        col_clear(pinfo->cinfo, COL_INFO);
+        col_add_str(pinfo->cinfo, COL_INFO, entry);
+    } else {
+        col_append_sep_str(pinfo->cinfo, COL_INFO, " | ", entry);
+    }
 }
 
 // ---- Per-frame and per-conversation state --------------------------------------
@@ -285,12 +297,7 @@ void AddItems(const TMessageItems& items) {
 
     if (items.ShowInfo) {
         const char* info = Shown(items.Pinfo, Utf8(items.Pinfo, items.Tvb, items.Info));
-        if (items.First) {
-            col_clear(items.Pinfo->cinfo, COL_INFO);
-            col_add_str(items.Pinfo->cinfo, COL_INFO, info);
-        } else {
-            col_append_sep_str(items.Pinfo->cinfo, COL_INFO, " | ", info);
-        }
+        ShowInInfo(items.Pinfo, items.First, info);
         proto_item_append_text(items.Item, ", %s", info);
     }
 
@@ -411,7 +418,7 @@ int DissectPdu(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, void*) {
             AnnouncedLength(framing, {header, static_cast<std::size_t>(headerLength)});
         if (!announced) {
             proto_tree_add_expert(d912Tree, pinfo, &ei_bad_header, tvb, 0, headerLength);
-            col_append_sep_str(pinfo->cinfo, COL_INFO, " | ", "Bad length header");
+            ShowInInfo(pinfo, id.Index == 0, "Bad length header");
             return tvb_captured_length(tvb);
         }
         proto_tree_add_uint(d912Tree, hf_length, tvb, 0, headerLength,
