@@ -1,6 +1,7 @@
 // The About dialog: its texts, picture and the one button that closes it.
 
 #include "UFrmAbout.h"
+#include "TestMain.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -114,5 +115,5 @@ void UFrmAboutTest::closeBoxCancels() {
     QCOMPARE(about.result(), int(QDialog::Rejected));
 }
 
-QTEST_MAIN(UFrmAboutTest)
+VELQUIST_UI_TEST_MAIN(UFrmAboutTest)
 #include "UFrmAboutTest.moc"
