@@ -267,8 +267,8 @@ void TfrmDecode::btnPasteClick() {
 }
 
 void TfrmDecode::btnRemSpacesClick() {
-    // UTF-8 holds the byte 0x20 nowhere but in the blank itself.
-    mmDie->SetText(QString::fromStdString(RemoveSpaces(mmDie->Text().toStdString())));
+    // Every blank goes, and nothing else: tabs, line breaks, no-break spaces stay.
+    mmDie->SetText(mmDie->Text().remove(u' '));
 }
 
 void TfrmDecode::btnDoClick() {

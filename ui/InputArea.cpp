@@ -66,18 +66,24 @@ QString TInputArea::Text() const {
 }
 
 QString TInputArea::TextBetween(int from, int to) const {
+    // The document's raw text has a paragraph separator between paragraphs: it
+    // becomes a line break, or goes where the next paragraph continues the line.
+    const QString raw = document()->toRawText();
+    to = std::min(to, static_cast<int>(raw.size()));
     QString text;
     text.reserve(to - from);
-    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
-         block = block.next()) {
-        if (block.position() > from && !IsContinuation(block)) {
-            text += u'\n'; // the line break before this paragraph was in the range
+    int copied = from;
+    for (QTextBlock block = document()->findBlock(from).next();
+         block.isValid() && block.position() <= to; block = block.next()) {
+        const int separator = block.position() - 1;
+        text += QStringView(raw).mid(copied, separator - copied);
+        if (!IsContinuation(block)) {
+            text += u'\n';
         }
-        const int start = std::max(from, block.position());
-        const int end = std::min(to, block.position() + block.length() - 1);
-        if (end > start) {
-            text += QStringView(block.text()).mid(start - block.position(), end - start);
-        }
+        copied = separator + 1;
+    }
+    if (to > copied) {
+        text += QStringView(raw).mid(copied, to - copied);
     }
     // A line separator inside a paragraph (set by setPlainText) is a line break too.
     text.replace(QChar::LineSeparator, u'\n');

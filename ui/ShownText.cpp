@@ -2,6 +2,7 @@
 
 #include "Cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velquist::ui {
@@ -28,11 +29,26 @@ constexpr std::array<std::pair<std::uint8_t, QStringView>, 7> kOtherMarks = {{
     {0xAD, u"SHY"},
 }};
 
-// Builds the shown text piece by piece, one byte (or CR LF) at a time.
+// The character of every byte shown as one, 0 for the others (line ends, marks).
+const std::array<char16_t, 256> kPlainChars = [] {
+    std::array<char16_t, 256> chars{};
+    for (std::size_t byte = 0; byte < chars.size(); ++byte) {
+        const auto value = static_cast<std::uint8_t>(byte);
+        const bool lineEnd = value == '\r' || value == '\n';
+        chars[byte] = lineEnd || !MarkOfByte(value).isEmpty() ? char16_t{0} : Cp1252Char(value);
+    }
+    return chars;
+}();
+
+// Builds the shown text piece by piece, one byte (or CR LF) at a time, into a
+// buffer sized for the longest text the bytes can give.
 class TShownBuilder {
 public:
     TShownBuilder(qsizetype longest, std::size_t bytes) : FLongest(longest) {
-        FShown.Text.reserve(static_cast<qsizetype>(bytes + bytes / longest * 2 + 1));
+        const auto count = static_cast<qsizetype>(bytes);
+        const qsizetype continuations = 3 * count / std::max<qsizetype>(longest - 2, 1) + 1;
+        FShown.Text = QString(3 * count + 2 * continuations, Qt::Uninitialized);
+        FOut = FShown.Text.data();
     }
 
     // Shows the byte at `i` (with the LF after it when it is a CR), puts where
@@ -40,8 +56,8 @@ public:
     std::size_t Show(std::string_view bytes, std::size_t i, qsizetype& start) {
         const auto byte = static_cast<std::uint8_t>(bytes[i]);
         if (byte == '\r' || byte == '\n') {
-            start = FShown.Text.size();
-            FShown.Text += u'\n';
+            start = Size();
+            *FOut++ = u'\n';
             FColumn = 0;
             const bool crLf = byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
             return i + (crLf ? 2 : 1);
@@ -49,7 +65,7 @@ public:
         const QStringView mark = MarkOfByte(byte);
         if (mark.isEmpty()) {
             Place(1, start);
-            FShown.Text += QChar(Cp1252Char(byte));
+            *FOut++ = kPlainChars[byte];
         } else {
             Place(mark.size(), start);
             AddMark(mark, TMarkKind::Byte);
@@ -57,35 +73,54 @@ public:
         return i + 1;
     }
 
-    qsizetype Size() const { return FShown.Text.size(); }
-    TShownText Take() { return std::move(FShown); }
+    // Shows the bytes from `i` on that are each one character, as many as the
+    // display line has room for, and returns the index after them.
+    std::size_t ShowPlain(std::string_view bytes, std::size_t i) {
+        const auto room = static_cast<std::size_t>(std::max<qsizetype>(FLongest - FColumn, 0));
+        const std::size_t end = std::min(bytes.size(), i + room);
+        const std::size_t first = i;
+        for (char16_t c = 0; i < end && (c = kPlainChars[static_cast<std::uint8_t>(bytes[i])]) != 0;
+             ++i) {
+            *FOut++ = c;
+        }
+        FColumn += static_cast<qsizetype>(i - first);
+        return i;
+    }
+
+    qsizetype Size() const { return FOut - FShown.Text.constData(); }
+
+    TShownText Take() {
+        FShown.Text.truncate(Size());
+        return std::move(FShown);
+    }
 
 private:
     // Makes room for `length` more characters on the display line, continuing
     // it on the next one when it would grow longer than the longest.
     void Place(qsizetype length, qsizetype& start) {
         if (FColumn > 0 && FColumn + length > FLongest) {
-            FShown.Text += u'\n';
+            *FOut++ = u'\n';
             AddMark(QStringView(&kContinuationMark, 1), TMarkKind::Continuation);
             FColumn = 0; // the mark is not part of the line's length
         }
-        start = FShown.Text.size();
+        start = Size();
         FColumn += length;
     }
 
     void AddMark(QStringView text, TMarkKind kind) {
-        const qsizetype start = FShown.Text.size();
+        const qsizetype start = Size();
         const bool besideByte = !FShown.Marks.empty() && kind == TMarkKind::Byte &&
                                 FShown.Marks.back().Kind == TMarkKind::Byte &&
                                 FShown.Marks.back().Start + FShown.Marks.back().Length == start;
         FShown.Marks.push_back(
             {start, text.size(), kind, besideByte && !FShown.Marks.back().Lighter});
-        FShown.Text += text;
+        FOut = std::copy(text.begin(), text.end(), FOut);
     }
 
     const qsizetype FLongest;
     qsizetype FColumn = 0;
     TShownText FShown;
+    QChar* FOut = nullptr;
 };
 
 } // namespace
@@ -106,7 +141,10 @@ TShownText ShowBytes(std::string_view bytes, qsizetype longest) {
     TShownBuilder builder(longest, bytes.size());
     qsizetype start = 0;
     for (std::size_t i = 0; i < bytes.size();) {
-        i = builder.Show(bytes, i, start);
+        i = builder.ShowPlain(bytes, i); // the common case, quickly
+        if (i < bytes.size()) {
+            i = builder.Show(bytes, i, start);
+        }
     }
     return builder.Take();
 }
