@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 build=${1:-build}
-tests=(Cp1252Test ShownTextTest IniFileTest FrmUtamaTest UFrmAboutTest)
+tests=(Cp1252Test ShownTextTest IniFileTest FrmUtamaTest UFrmAboutTest DecodeOutOfMemoryTest)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
