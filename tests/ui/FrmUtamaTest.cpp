@@ -303,7 +303,7 @@ void FrmUtamaTest::marksUseCharactersOfTheOutputFont() {
     TWindow window;
     const QRawFont font = QRawFont::fromFont(window.Output().font());
     QVERIFY(font.isValid());
-    QString used(QChar(velquist::ui::kContinuationMark));
+    QString used = QString(QChar(velquist::ui::kContinuationMark));
     for (int byte = 0; byte < 256; ++byte) {
         used += velquist::ui::MarkOfByte(static_cast<std::uint8_t>(byte));
     }
