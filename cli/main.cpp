@@ -34,10 +34,11 @@ constexpr int kExitDecodeError = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitOutputError = 3;
 
-// The heap a decode takes per input byte, about: the input, the message, its
-// fields and a listing of three characters per message byte (expanded printer
-// data can take more).
-constexpr std::size_t kHeapPerInputByte = 8;
+// The heap a decode can take per input byte: a listing takes three characters per
+// message byte besides the input, the message and its fields, and printer data
+// can expand two bytes into 207 blanks. The room set aside is address space only
+// until the decode uses it.
+constexpr std::size_t kHeapPerInputByte = 128;
 
 // A stream of unknown size (a pipe, a terminal) is read in pieces of this size to
 // start with; one that fills the first piece is taken for a large input, of at

@@ -1,6 +1,7 @@
 #include "Heap.h"
 
 #if defined(__GLIBC__) && defined(__linux__)
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <malloc.h>
@@ -38,6 +39,22 @@ void Advise(std::uintptr_t begin, std::uintptr_t end, int advice) {
     }
 }
 
+struct TBlock {
+    void* Start = nullptr;
+    std::size_t Size = 0;
+};
+
+// A block of `bytes`, or of the most that a limit on the address space leaves
+// room for, halving down to kSmallestRoom; none when not even that fits.
+TBlock LargestBlock(std::size_t bytes) {
+    for (; bytes >= kSmallestRoom; bytes /= 2) {
+        if (void* const start = std::malloc(bytes)) {
+            return {start, bytes};
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 void KeepFreedMemory() noexcept {
@@ -47,32 +64,24 @@ void KeepFreedMemory() noexcept {
 
 void PrepareHeap(std::size_t bytes) noexcept {
     KeepFreedMemory();
-    if (bytes < kSmallestRoom) {
-        return;
-    }
-    if (bytes > kLargestHeapBlock - kHugePage) {
-        bytes = kLargestHeapBlock - kHugePage;
-    }
     // One block taken from the top of the heap and given back at once: the heap
     // grows by its size and keeps it (it is not trimmed), so the allocations that
     // follow are cut from it, lowest addresses first. Nothing of it is touched yet.
-    void* const block = std::malloc(bytes);
-    if (block == nullptr) {
-        return; // no room (a limit on the address space): the heap grows as usual
+    const TBlock block = LargestBlock(std::min(bytes, kLargestHeapBlock - kHugePage));
+    if (block.Start == nullptr) {
+        return; // the heap grows as usual
     }
-    const auto begin = reinterpret_cast<std::uintptr_t>(block);
-    const auto end = begin + bytes;
+    const auto begin = reinterpret_cast<std::uintptr_t>(block.Start);
     const std::uintptr_t hugeBegin = RoundUp(begin, kHugePage);
-    const std::uintptr_t hugeEnd = RoundDown(end, kHugePage);
-    Advise(hugeBegin, hugeEnd, MADV_HUGEPAGE);
+    Advise(hugeBegin, RoundDown(begin + block.Size, kHugePage), MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
     // The part below the first huge-page boundary takes ordinary pages; it is the
     // first to be used, so map all of it now with one call instead of a fault per
     // page.
-#ifdef MADV_POPULATE_WRITE
     Advise(RoundUp(begin, static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE))), hugeBegin,
            MADV_POPULATE_WRITE);
 #endif
-    std::free(block);
+    std::free(block.Start);
 }
 
 #else

@@ -18,11 +18,13 @@ namespace velquist::platform {
 // too, not from a mapping of their own.
 void KeepFreedMemory() noexcept;
 
-// Makes room in the heap for about `bytes` of allocations to come: the room is
-// backed by transparent huge pages (one fault for 2 MiB instead of one per 4 KiB)
-// and its first part, which cannot be, is mapped in one call. Implies
-// KeepFreedMemory(). Below a few MiB it does nothing more, as a huge page would
-// then cost more to clear than the faults it saves.
+// Makes room in the heap for up to `bytes` of allocations to come (256 MiB at most,
+// less where a limit on the address space allows less): the room is backed by
+// transparent huge pages, one fault for 2 MiB instead of one per 4 KiB, and its
+// first part, which cannot be, is mapped in one call. The room costs address
+// space only until it is used. Implies KeepFreedMemory(). Below 4 MiB it does
+// nothing more, as a huge page would then cost more to clear than the faults it
+// saves.
 void PrepareHeap(std::size_t bytes) noexcept;
 
 } // namespace velquist::platform
