@@ -23,9 +23,9 @@
 namespace velquist::platform {
 namespace {
 
-constexpr std::size_t kMiB = std::size_t{1} << 20;
-
 #ifdef VELQUIST_HEAP_TUNED
+
+constexpr std::size_t kMiB = std::size_t{1} << 20;
 
 // Free bytes held by the heap: room for allocations that need no fresh mapping.
 std::size_t FreeInHeap() {
