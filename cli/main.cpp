@@ -97,7 +97,9 @@ bool ReadAll(int fd, std::string& data) {
     for (;;) {
         if (used == data.size()) {
             const std::size_t size = NextBufferSize(used, fileBytes);
-            PrepareHeapForInput(size);
+            if (fileBytes || used > 0) { // a stream's first piece is often all of it
+                PrepareHeapForInput(size);
+            }
             data.resize(size);
         }
         const ssize_t got = ::read(fd, data.data() + used, data.size() - used);
