@@ -5,13 +5,13 @@
 //
 //   velquist_bench --benchmark_filter=HexModeUnknown
 
+#include "Heap.h"
 #include "velquist/InputPrep.h"
 #include "velquist/UDiebold.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <malloc.h>
 #include <string>
 
 namespace {
@@ -162,8 +162,7 @@ int main(int argc, char** argv) {
     // As in velquist-decode: large texts are taken from and returned to the heap,
     // not mapped afresh for every decode, so the figures show the decoder's own
     // cost rather than the kernel zeroing new pages.
-    ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
-    ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    velquist::platform::KeepFreedMemory();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

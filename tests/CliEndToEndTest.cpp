@@ -2,6 +2,7 @@
 // file or standard input, output byte for byte, errors and exit statuses.
 
 #include "ProcessRunner.h"
+#include "velquist/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 namespace velquist::test {
 namespace {
@@ -17,9 +19,10 @@ using namespace std::string_literals;
 
 const std::string kDecoder = VELQUIST_DECODE_PATH;
 
-TProcessResult Decode(std::vector<std::string> args, const std::string& input = {}) {
+TProcessResult Decode(std::vector<std::string> args, const std::string& input = {},
+                      const TProcessOptions& options = {}) {
     args.insert(args.begin(), kDecoder);
-    return RunProcess(args, input);
+    return RunProcess(args, input, options);
 }
 
 class TempFile {
@@ -81,6 +84,39 @@ TEST(CliEndToEnd, RawModeDecodesTextUnchanged) {
     EXPECT_EQ(run.Out, "mtUnknown\r\nDieField[0] = 41 42 7E 43 44\r\n");
 }
 
+// A binary message keeps every byte in raw mode, line ends included: no LF turns
+// into CR LF and no final line end is dropped, whichever way the bytes come.
+TEST(CliEndToEnd, RawModeKeepsTheBytesOfEverySource) {
+    const std::string bytes = "AB\n\x1C"
+                              "C\r\n\n";
+    const std::string listing =
+        "mtUnknown\r\nDieField[0] = 41 42 0A\r\nDieField[1] = 43 0D 0A 0A\r\n";
+    const TempFile file(bytes);
+    const struct {
+        const char* source;
+        std::vector<std::string> args;
+        std::string input;
+    } cases[] = {
+        {"file", {"--mode", "raw", file.Path()}, ""},
+        {"standard input", {"--mode", "raw"}, bytes},
+        {"standard input as -", {"--mode", "raw", "-"}, bytes},
+        {"--text", {"--mode", "raw", "--text", bytes}, ""},
+    };
+    for (const auto& c : cases) {
+        const auto run = Decode(c.args, c.input);
+        EXPECT_EQ(run.ExitCode, 0) << c.source << ": " << run.Err;
+        EXPECT_EQ(run.Out, listing) << c.source;
+    }
+}
+
+// The other modes read a file as the window's input area would hold it.
+TEST(CliEndToEnd, TextModesDropOneFinalLineEndOfAFile) {
+    const TempFile file("AB~C\nD\n");
+    const auto run = Decode({"--mode", "string", file.Path()});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out, "mtUnknown\r\nDieField[0] = 41 42\r\nDieField[1] = 43 0D 0A 44\r\n");
+}
+
 TEST(CliEndToEnd, NetadrdMode) {
     const std::string trace = "0000 00000000 41421C43 44\n";
     const auto run = Decode({"--mode", "netadrd"}, trace);
@@ -119,7 +155,7 @@ TEST(CliEndToEnd, DecodeErrorGoesToStandardError) {
 
 TEST(CliEndToEnd, UsageErrorsExitWithTwo) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--bogus"}, {"--mode", "xml"}, {"/nonexistent/dir/message.txt"}, {"a", "b"}}) {
+             {"--bogus"}, {"--mode", "xml"}, {"/nonexistent/dir/message.txt"}, {"a", "b"}, {""}}) {
         const auto run = Decode(args);
         EXPECT_EQ(run.ExitCode, 2) << args.front();
         EXPECT_EQ(run.Out, "");
@@ -134,8 +170,60 @@ TEST(CliEndToEnd, HelpAndVersion) {
     EXPECT_NE(help.Out.find("Usage: velquist-decode"), std::string::npos);
     const auto version = Decode({"--version"});
     EXPECT_EQ(version.ExitCode, 0);
-    EXPECT_EQ(version.Out, "velquist-decode 2.0\n");
+    EXPECT_EQ(version.Out, std::string("velquist-decode ") + kVersion + "\n");
 }
+
+// Standard output that takes nothing: a full device, or a pipe whose reader has
+// gone away (the program must not die silently by SIGPIPE).
+class CliOutputFailure : public ::testing::TestWithParam<TStdout> {
+protected:
+    void SetUp() override {
+        if (GetParam() == TStdout::DevFull && !std::filesystem::exists("/dev/full")) {
+            GTEST_SKIP() << "no /dev/full on this system";
+        }
+    }
+
+    TProcessResult DecodeTo(std::vector<std::string> args, const std::string& input = {}) {
+        TProcessOptions options;
+        options.Stdout = GetParam();
+        return Decode(std::move(args), input, options);
+    }
+};
+
+TEST_P(CliOutputFailure, ExitsWithThreeAndOneLine) {
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string input;
+    } cases[] = {
+        {"help", {"--help"}, ""},
+        {"version", {"--version"}, ""},
+        {"decoded text", {"--text", "41421C4344"}, ""},
+        {"long decoded text", {}, std::string(1 << 20, 'A')},
+    };
+    for (const auto& c : cases) {
+        const auto run = DecodeTo(c.args, c.input);
+        EXPECT_EQ(run.ExitCode, 3) << c.what;
+        EXPECT_TRUE(run.Err.starts_with("velquist-decode: cannot write to standard output: "))
+            << c.what << ": " << run.Err;
+        EXPECT_EQ(run.Err.find('\n'), run.Err.size() - 1) << c.what << ", one line: " << run.Err;
+    }
+}
+
+TEST_P(CliOutputFailure, NothingToWriteIsNoFailure) {
+    const auto error = DecodeTo({"--mode", "string", "--text", "1~001"});
+    EXPECT_EQ(error.ExitCode, 1);
+    EXPECT_EQ(error.Err, "Error: List index out of bounds (2)\n");
+    const auto empty = DecodeTo({}, "\n");
+    EXPECT_EQ(empty.ExitCode, 0);
+    EXPECT_EQ(empty.Err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, CliOutputFailure,
+                         ::testing::Values(TStdout::DevFull, TStdout::ClosedPipe),
+                         [](const auto& info) {
+                             return info.param == TStdout::DevFull ? "DevFull" : "ClosedPipe";
+                         });
 
 TEST(CliEndToEnd, OutputIsByteForByteWithControlBytes) {
     // Field 1 of an operational command is copied into the header unchanged.
@@ -146,6 +234,70 @@ TEST(CliEndToEnd, OutputIsByteForByteWithControlBytes) {
     EXPECT_EQ(run.Out, "Operational Command (31)\r\nLogical Unit Number = \x00\x01\r\x1B\xFF\r\n"
                        "Message Sequence Number = 2\r\n"
                        "Command Code = Go in-service to consumers (startup)"s);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VELQUIST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELQUIST_ASAN 1
+#endif
+#endif
+
+// The address space a program may map, the way `ulimit -v` limits it; the
+// program itself takes about 6 MiB of it.
+class CliLimitedMemory : public ::testing::Test {
+protected:
+    static constexpr std::size_t kMiB = std::size_t{1} << 20;
+
+    void SetUp() override {
+#ifdef VELQUIST_ASAN
+        GTEST_SKIP() << "AddressSanitizer's shadow memory needs more address space than any limit";
+#endif
+    }
+
+    static TProcessResult DecodeWithin(std::size_t limit, std::vector<std::string> args,
+                                       const std::string& input = {}) {
+        TProcessOptions options;
+        options.AddressSpaceLimit = limit;
+        return Decode(std::move(args), input, options);
+    }
+};
+
+// A 2 MiB message in hex decodes in 48 MiB (about 15 MiB at its peak): the room the
+// program sets aside for the decode is the room the decode uses.
+TEST_F(CliLimitedMemory, LargeMessageDecodesInLittleRoom) {
+    std::string hex = "39";
+    while (hex.size() < 4 * kMiB) {
+        hex += "41424344";
+    }
+    const auto unlimited = Decode({}, hex);
+    ASSERT_EQ(unlimited.ExitCode, 0);
+    const TempFile file(hex);
+    for (const auto& [source, args, input] :
+         {std::tuple<const char*, std::vector<std::string>, std::string>{"file", {file.Path()}, ""},
+          {"standard input", {}, hex}}) {
+        const auto run = DecodeWithin(48 * kMiB, args, input);
+        EXPECT_EQ(run.ExitCode, 0) << source << ": " << run.Err;
+        EXPECT_EQ(run.Out.size(), unlimited.Out.size()) << source;
+        EXPECT_TRUE(run.Out == unlimited.Out) << source;
+    }
+}
+
+// 12 MiB in raw mode lists as 36 MiB of text: more than a program limited to 32 MiB
+// can hold. The decode ends with the error and writes nothing.
+TEST_F(CliLimitedMemory, OutOfMemoryEndsCleanly) {
+    const std::string message(12 * kMiB, 'x');
+    const TempFile file(message);
+    for (const auto& [source, args, input] :
+         {std::tuple<const char*, std::vector<std::string>, std::string>{
+              "file", {"--mode", "raw", file.Path()}, ""},
+          {"standard input", {"--mode", "raw"}, message}}) {
+        const auto run = DecodeWithin(32 * kMiB, args, input);
+        EXPECT_EQ(run.ExitCode, 1) << source;
+        EXPECT_EQ(run.Out, "") << source;
+        EXPECT_EQ(run.Err, "Error: Out of memory\n") << source;
+    }
 }
 
 TEST(CliEndToEnd, LargeBinaryInputNeverCrashes) {
