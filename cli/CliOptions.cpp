@@ -3,7 +3,8 @@
 namespace velquist::cli {
 
 const char* const kUsage =
-    "Usage: velquist-decode [--mode hex|netadrd|string|raw] [--text TEXT | FILE]\n"
+    "Usage: velquist-decode [--mode hex|netadrd|string|raw] [--json] [--mask]\n"
+    "                       [--text TEXT | FILE]\n"
     "\n"
     "Decodes one Diebold 911/912 terminal protocol message and writes its decoded\n"
     "text (CR LF line ends) to standard output.\n"
@@ -19,6 +20,13 @@ const char* const kUsage =
     "                      string   plain text, \"~\" standing for FS\n"
     "                      raw      the message's bytes, exactly as given\n"
     "  -t, --text TEXT   decode TEXT instead of reading a file\n"
+    "      --json        write the decode as one line of JSON: the text, the field\n"
+    "                    table and every line with the message bytes it shows\n"
+    "                    (bytes as ISO 8859-1 characters); a message that cannot be\n"
+    "                    decoded gives {\"ok\":false,\"error\":...}\n"
+    "      --mask        mask card data: track 2 keeps the first six and last four\n"
+    "                    digits of the account number and the expiry date and\n"
+    "                    service code; track 3 and the PIN buffer are masked whole\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
@@ -108,6 +116,10 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
             options.Mode = *mode;
         } else if (name == "--text" || name == "-t") {
             options.Text = std::string(*value);
+        } else if (name == "--json") {
+            options.Json = true;
+        } else if (name == "--mask") {
+            options.Mask = true;
         } else if (name == "--help" || name == "-h") {
             options.Help = true;
         } else if (name == "--version") {

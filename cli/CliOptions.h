@@ -15,6 +15,8 @@ struct TCliOptions {
     TInputMode Mode = TInputMode::AsciiHex;
     std::optional<std::string> Text; // --text TEXT
     std::optional<std::string> File; // FILE; absent or "-" for standard input
+    bool Json = false;               // --json: the decode as one line of JSON
+    bool Mask = false;               // --mask: card data masked
     bool Help = false;
     bool Version = false;
 };

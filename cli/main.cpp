@@ -7,6 +7,7 @@
 
 #include "CliOptions.h"
 #include "Heap.h"
+#include "JsonOutput.h"
 #include "velquist/UDiebold.h"
 #include "velquist/Version.h"
 
@@ -200,12 +201,19 @@ int Run(int argc, char** argv) {
     const std::string message = PrepareMessage(text, options.Mode);
     std::string().swap(text); // large inputs: let the decode reuse the memory
 
-    const TDecodeResult result = DecodeMessage(message);
+    TDecodeOptions decodeOptions;
+    decodeOptions.Structure = options.Json;
+    decodeOptions.MaskCardData = options.Mask;
+    const TDecodeResult result = DecodeMessage(message, decodeOptions);
     if (!result.Ok) {
         std::fprintf(stderr, "Error: %s\n", result.Error.c_str());
-        return kExitDecodeError;
     }
-    return WriteOut(result.Text) ? kExitDecoded : OutputError();
+    const bool written = options.Json ? cli::WriteDecodeAsJson(result, WriteOut)
+                                      : !result.Ok || WriteOut(result.Text);
+    if (!written) {
+        return OutputError();
+    }
+    return result.Ok ? kExitDecoded : kExitDecodeError;
 }
 
 } // namespace

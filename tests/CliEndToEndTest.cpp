@@ -5,7 +5,9 @@
 #include "velquist/Version.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -199,6 +201,7 @@ TEST_P(CliOutputFailure, ExitsWithThreeAndOneLine) {
         {"help", {"--help"}, ""},
         {"version", {"--version"}, ""},
         {"decoded text", {"--text", "41421C4344"}, ""},
+        {"JSON", {"--json", "--text", "41421C4344"}, ""},
         {"long decoded text", {}, std::string(1 << 20, 'A')},
     };
     for (const auto& c : cases) {
@@ -208,6 +211,16 @@ TEST_P(CliOutputFailure, ExitsWithThreeAndOneLine) {
             << c.what << ": " << run.Err;
         EXPECT_EQ(run.Err.find('\n'), run.Err.size() - 1) << c.what << ", one line: " << run.Err;
     }
+}
+
+// The JSON of a message that cannot be decoded is output too: both problems
+// are told.
+TEST_P(CliOutputFailure, JsonOfAnErrorTellsBoth) {
+    const auto run = DecodeTo({"--json", "--text", "31"});
+    EXPECT_EQ(run.ExitCode, 3);
+    EXPECT_TRUE(run.Err.starts_with("Error: List index out of bounds (1)\n"
+                                    "velquist-decode: cannot write to standard output: "))
+        << run.Err;
 }
 
 TEST_P(CliOutputFailure, NothingToWriteIsNoFailure) {
@@ -311,6 +324,105 @@ TEST(CliEndToEnd, LargeBinaryInputNeverCrashes) {
         const auto run = Decode({"--mode", mode}, noise);
         EXPECT_TRUE(run.ExitCode == 0 || run.ExitCode == 1) << mode << ": " << run.Err;
     }
+}
+
+// ---------------------------------------------------------------- --json, --mask
+
+// A JSON string back to its bytes: each character U+0000 to U+00FF is a byte.
+std::string Latin1Bytes(const nlohmann::json& string) {
+    std::string bytes;
+    const std::string utf8 = string.get<std::string>();
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        bytes.push_back(c < 0x80 ? static_cast<char>(c)
+                                 : static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F)));
+    }
+    return bytes;
+}
+
+struct JsonSourceCase {
+    const char* what;
+    std::vector<std::string> args; // FILE stands for a file holding `input`
+    std::string input;
+};
+
+class CliJson : public ::testing::TestWithParam<JsonSourceCase> {};
+
+// Whatever the mode and the source, the JSON holds the same text as the plain
+// run, and the lines that make it.
+TEST_P(CliJson, HoldsThePlainDecode) {
+    const JsonSourceCase& c = GetParam();
+    const TempFile file(c.input);
+    std::vector<std::string> args = c.args;
+    for (auto& arg : args) {
+        arg = arg == "FILE" ? file.Path() : arg;
+    }
+    const auto plain = Decode(args, c.input);
+    ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
+    args.push_back("--json");
+    const auto run = Decode(args, c.input);
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Err, "");
+    ASSERT_TRUE(run.Out.ends_with('\n'));
+    EXPECT_EQ(run.Out.find('\n'), run.Out.size() - 1) << "one line";
+
+    const auto json = nlohmann::json::parse(run.Out);
+    EXPECT_TRUE(json.at("ok").get<bool>());
+    EXPECT_EQ(Latin1Bytes(json.at("text")), plain.Out);
+    std::string joined;
+    for (const auto& line : json.at("lines")) {
+        joined += Latin1Bytes(line.at("text")) + "\r\n";
+    }
+    EXPECT_TRUE(plain.Out == joined || plain.Out + "\r\n" == joined) << joined;
+    EXPECT_FALSE(json.at("fields").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ModesAndSources, CliJson,
+    ::testing::Values(JsonSourceCase{"hex, --text", {"--text", "311C3030311C3030321C33"}, ""},
+                      JsonSourceCase{"string, standard input", {"--mode", "string"}, "22~000~~9\n"},
+                      JsonSourceCase{
+                          "netadrd, file",
+                          {"--mode", "netadrd", "FILE"},
+                          "0000 00000000 31 1C 30 30 31 1C 30 30\n0000 00000008 32 1C 33\n"},
+                      JsonSourceCase{"raw, standard input, every byte",
+                                     {"--mode", "raw"},
+                                     "1\x1C\x00\x01\r\n\x7F\x80\xE9\xFF\\\"\x1C"
+                                     "002\x1C"
+                                     "1"s}),
+    [](const auto& info) {
+        std::string name;
+        for (const char c : std::string(info.param.what)) {
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+TEST(CliJson, ErrorIsOneObjectAndTheUsualLine) {
+    const auto run = Decode({"--json", "--mode", "string", "--text", "22~000~"});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Out, "{\"ok\":false,\"error\":\"List index out of bounds (3)\"}\n");
+    EXPECT_EQ(run.Err, "Error: List index out of bounds (3)\n");
+}
+
+TEST(CliJson, MaskedCardDataEverywhere) {
+    const std::string request = "11~001~~A1B2~0A~;4761739001010119=15122011143804489?~;0112345678"
+                                "~AAB~00002000~1234";
+    const auto json = Decode({"--json", "--mask", "--mode", "string", "--text", request});
+    ASSERT_EQ(json.ExitCode, 0) << json.Err;
+    EXPECT_EQ(json.Out.find("4761739001010119"), std::string::npos);
+    EXPECT_NE(json.Out.find("\"value\":\";476173******0119=1512201**********?\",\"offset\":16,"
+                            "\"length\":36}"),
+              std::string::npos)
+        << json.Out;
+    EXPECT_NE(json.Out.find("\"value\":\";**********\""), std::string::npos) << json.Out;
+
+    const auto plain = Decode({"--mask", "--mode", "string", "--text", request});
+    EXPECT_NE(plain.Out.find("\r\nTrack-2 data = ;476173******0119=1512201**********?\r\n"
+                             "Track-3 data = ;**********\r\n"),
+              std::string::npos)
+        << plain.Out;
+    EXPECT_NE(plain.Out.find("\r\nPIN Buffer = ****\r\n"), std::string::npos);
 }
 
 } // namespace
