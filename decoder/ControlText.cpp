@@ -129,20 +129,23 @@ public:
     void PutTo(TTextOut& out, std::string_view data) const {
         if (!FKeepSources) {
             out.Reserve(FSize);
-            out.Write(TFrom(), [this](std::string& text) { ForEachRun(text, [](std::size_t) {}); });
+            out.Write(TFrom(), [this](std::string& text) {
+                for (std::size_t i = FRuns.size(), chars = FChars.size(); i-- > 0;) {
+                    AppendRun(text, i, chars);
+                }
+            });
             return;
         }
         if (FRuns.empty()) {
             out.Put({}, TFrom::Bytes(data)); // nothing to show for these bytes
             return;
         }
-        std::string piece;
-        ForEachRun(piece, [&](std::size_t run) {
-            const TSpan& source = FSources[run];
+        for (std::size_t i = FRuns.size(), chars = FChars.size(); i-- > 0;) {
+            const TSpan& source = FSources[i];
             const std::string_view bytes = data.substr(source.Low, source.High - source.Low);
-            out.Put(piece, FRuns[run].Charwise ? TFrom::Chars(bytes) : TFrom::Bytes(bytes));
-            piece.clear();
-        });
+            out.Write(FRuns[i].Charwise ? TFrom::Chars(bytes) : TFrom::Bytes(bytes),
+                      [&](std::string& text) { AppendRun(text, i, chars); });
+        }
     }
 
 private:
@@ -170,24 +173,19 @@ private:
         FRuns.push_back(run);
     }
 
-    // Appends the runs' text to `text` in reading order, calling `done(i)`
-    // after run i.
-    template <typename TDone>
-    void ForEachRun(std::string& text, TDone done) const {
-        std::size_t chars = FChars.size();
-        for (std::size_t i = FRuns.size(); i-- > 0;) {
-            const TRun& run = FRuns[i];
-            if (run.Blanks) {
-                text.append(run.Count, ' ');
-            } else {
-                const std::size_t at = text.size();
-                text.resize(at + run.Count);
-                std::reverse_copy(FChars.data() + chars - run.Count, FChars.data() + chars,
-                                  text.data() + at);
-                chars -= run.Count;
-            }
-            done(i);
+    // Appends the text of run i, whose characters (if not blanks) end at
+    // FChars[chars], and moves `chars` to where the run's characters begin.
+    void AppendRun(std::string& text, std::size_t i, std::size_t& chars) const {
+        const TRun& run = FRuns[i];
+        if (run.Blanks) {
+            text.append(run.Count, ' ');
+            return;
         }
+        const std::size_t at = text.size();
+        text.resize(at + run.Count);
+        std::reverse_copy(FChars.data() + chars - run.Count, FChars.data() + chars,
+                          text.data() + at);
+        chars -= run.Count;
     }
 
     const bool FKeepSources;
