@@ -5,13 +5,13 @@
 //
 //   velquist_bench --benchmark_filter=HexModeUnknown
 
+#include "Heap.h"
 #include "velquist/InputPrep.h"
 #include "velquist/UDiebold.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <malloc.h>
 #include <string>
 
 namespace {
@@ -113,17 +113,32 @@ std::string ConsumerRequestWithFields(std::size_t count) {
 
 // Four input sizes from `Smallest`, each twice the one before, and the fitted
 // complexity over them.
-template <std::int64_t Smallest>
+// `Lines`: the decode also gives the field table and the lines with their ranges.
+template <std::int64_t Smallest, int Lines = 0>
 void Doubling(benchmark::internal::Benchmark* runs) {
     for (int i = 0; i < 4; ++i) {
-        runs->Arg(Smallest << i);
+        runs->Args({Smallest << i, Lines});
     }
     runs->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 }
 
+// Each benchmark as text only, and as BM_..._Lines with the lines.
+#define VELQUIST_BENCHMARK(function, smallest)                                                     \
+    BENCHMARK(function)->Apply(Doubling<smallest>);                                                \
+    BENCHMARK(function)->Name(#function "_Lines")->Apply(Doubling<smallest, 1>)
+
+// The decode, with the field table and the lines with their ranges when the
+// benchmark's second argument is 1.
+TDecodeOptions OptionsOf(const benchmark::State& state) {
+    TDecodeOptions options;
+    options.Structure = state.range(1) != 0;
+    return options;
+}
+
 void Decode(benchmark::State& state, const std::string& message) {
+    const TDecodeOptions options = OptionsOf(state);
     for (auto _ : state) {
-        auto result = DecodeMessage(message);
+        auto result = DecodeMessage(message, options);
         benchmark::DoNotOptimize(result);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * message.size()));
@@ -132,29 +147,30 @@ void Decode(benchmark::State& state, const std::string& message) {
 
 void BM_HexModeUnknown(benchmark::State& state) {
     const std::string text = UnknownMessageHex(static_cast<std::size_t>(state.range(0)));
+    const TDecodeOptions options = OptionsOf(state);
     for (auto _ : state) {
-        auto result = DecodeMessage(PrepareMessage(text, TInputMode::AsciiHex));
+        auto result = DecodeMessage(PrepareMessage(text, TInputMode::AsciiHex), options);
         benchmark::DoNotOptimize(result);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_HexModeUnknown)->Apply(Doubling<512 << 10>);
+VELQUIST_BENCHMARK(BM_HexModeUnknown, 512 << 10);
 
 void BM_FunctionCommandPrinterData(benchmark::State& state) {
     Decode(state, FunctionCommandWithPrinterData(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_FunctionCommandPrinterData)->Apply(Doubling<256 << 10>);
+VELQUIST_BENCHMARK(BM_FunctionCommandPrinterData, 256 << 10);
 
 void BM_SolicitedSubfields(benchmark::State& state) {
     Decode(state, SolicitedWithSubfields(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_SolicitedSubfields)->Apply(Doubling<25000>);
+VELQUIST_BENCHMARK(BM_SolicitedSubfields, 25000);
 
 void BM_ConsumerRequestFields(benchmark::State& state) {
     Decode(state, ConsumerRequestWithFields(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_ConsumerRequestFields)->Apply(Doubling<25000>);
+VELQUIST_BENCHMARK(BM_ConsumerRequestFields, 25000);
 
 } // namespace
 
@@ -162,8 +178,7 @@ int main(int argc, char** argv) {
     // As in velquist-decode: large texts are taken from and returned to the heap,
     // not mapped afresh for every decode, so the figures show the decoder's own
     // cost rather than the kernel zeroing new pages.
-    ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
-    ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    velquist::platform::KeepFreedMemory();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

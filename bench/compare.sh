@@ -1,48 +1,120 @@
 #!/usr/bin/env bash
-# Times velquist-decode decoding a 2 MiB message given in ASCII Hex Mode (the
-# field listing included) against `xxd -r -p` merely converting the same hex
-# text to bytes, alternating the two in one run, and prints the ratio of their
-# median times (target: at most 0.5) and velquist-decode's peak memory
-# (target: under 64 MiB).
+# Times velquist-decode decoding large messages given in ASCII Hex Mode from a
+# file (the whole decoded text written out) against `xxd -r -p` merely converting
+# the same hex text to bytes, alternating the two, and reports the ratio of their
+# median times, velquist-decode's minor page faults and its peak memory.
+#
+#   unknown class     2 MiB of noise whose first byte ("9") belongs to no class:
+#                     the field listing. Targets: ratio at most 0.4, peak memory
+#                     under 64 MiB.
+#   printer data      a function command whose 2 MiB of printer data are dense
+#                     with LF, SO, ESC and FF.
+#   expanding printer a function command whose 1 MiB of printer data is SO with
+#                     the count byte 0xFF throughout: every two bytes become 207
+#                     blanks, about 108 MB of output (fewer runs). Targets: 100 MB/s
+#                     of output or better, peak memory close to the output size.
 #
 #   bench/compare.sh [BUILD_DIR] [RUNS]     (defaults: build, 21)
 set -euo pipefail
+export LC_ALL=C
 
 build=${1:-build}
 runs=${2:-21}
 decoder="$build/cli/velquist-decode"
 [ -x "$decoder" ] || { echo "no $decoder: build the project first" >&2; exit 2; }
 command -v xxd >/dev/null || { echo "xxd is missing (Debian package xxd)" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# 2 MiB of noise whose first byte ("9") belongs to no message class, so the
-# decoder lists all its fields.
-{ printf '9'; head -c $((2 * 1024 * 1024 - 1)) /dev/urandom; } | xxd -p | tr -d '\n' > "$work/message.hex"
+MiB=$((1024 * 1024))
+hex() { xxd -p | tr -d '\n'; }
+# Hex text of `count` copies of the bytes whose hex is $1.
+repeat_hex() { awk -v text="$1" -v count="$2" 'BEGIN { for (i = 0; i < count; i++) printf "%s", text }'; }
 
-now() { date +%s%N; }
-median() { sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+# The header fields of a function command up to its printer data field: message
+# class, LUNO, sequence number, next state, bill counts, function ID with screen
+# data, then message coordination number, card flag and printer flag ("102").
+function_command=$(printf '4\x1c001\x1c123\x1c025\x1c0200\x1c0042B010000\x0fABPLEASE WAIT!\x1c102' | hex)
+# A receipt line dense with printer controls: LF, SO with a count, ESC with the
+# character it swallows, FF.
+receipt=$(printf 'TOTAL\nAMOUNT\x0e5USD\x1bX\x0c42\n\x0e3' | hex)
 
-for ((i = 0; i < runs; i++)); do
-    start=$(now); "$decoder" --mode hex "$work/message.hex" > /dev/null; end=$(now)
-    echo $((end - start)) >> "$work/ours"
-    start=$(now); xxd -r -p "$work/message.hex" > /dev/null; end=$(now)
-    echo $((end - start)) >> "$work/xxd"
+{ printf '39'; head -c $((2 * MiB - 1)) /dev/urandom | hex; } > "$work/unknown.hex"
+{ printf '%s' "$function_command"; repeat_hex "$receipt" $((2 * MiB / (${#receipt} / 2))); } \
+    > "$work/printer.hex"
+{ printf '%s' "$function_command"; repeat_hex 0eff $((MiB / 2)); } > "$work/expanding.hex"
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Wall time in microseconds of one run of the command, stdout discarded. Bash's
+# own clock: a `date` process on either side would add its start and end to
+# every run.
+elapsed_us() {
+    local start=${EPOCHREALTIME//[!0-9]/}
+    "$@" > /dev/null
+    local end=${EPOCHREALTIME//[!0-9]/}
+    echo $((end - start))
+}
+
+# Median minor page faults and peak memory (KiB) of five runs.
+faults_and_peak() {
+    local i
+    for ((i = 0; i < 5; i++)); do
+        /usr/bin/time -f '%R %M' "$@" 2>&1 > /dev/null | tail -n 1
+    done > "$work/usage"
+    echo "$(cut -d' ' -f1 < "$work/usage" | median) $(cut -d' ' -f2 < "$work/usage" | median)"
+}
+
+printf 'velquist-decode --mode hex FILE against xxd -r -p FILE (conversion only), median of %d runs\n\n' "$runs"
+printf '%-20s %10s %10s %7s %9s %10s %10s %9s\n' \
+    "input" "decode" "xxd -r -p" "ratio" "faults" "peak" "output" "MB/s out"
+
+declare -A label=([unknown]="unknown class" [printer]="printer data" [expanding]="expanding printer")
+for case in unknown printer expanding; do
+    input="$work/$case.hex"
+    count=$runs
+    [ "$case" = expanding ] && count=$(((runs + 3) / 4))
+    # Alternate the two programs so that both see the same load.
+    : > "$work/ours"
+    : > "$work/theirs"
+    for ((i = 0; i < count; i++)); do
+        elapsed_us "$decoder" --mode hex "$input" >> "$work/ours"
+        elapsed_us xxd -r -p "$input" >> "$work/theirs"
+    done
+    ours=$(median < "$work/ours")
+    theirs=$(median < "$work/theirs")
+    read -r faults peak < <(faults_and_peak "$decoder" --mode hex "$input")
+    output=$("$decoder" --mode hex "$input" | wc -c)
+    awk -v name="${label[$case]}" -v ours="$ours" -v theirs="$theirs" -v faults="$faults" -v peak="$peak" \
+        -v output="$output" 'BEGIN {
+        printf "%-20s %7.2f ms %7.2f ms %7.3f %9d %6.1f MiB %6.1f MiB %9.0f\n", name, ours / 1e3,
+            theirs / 1e3, ours / theirs, faults, peak / 1024, output / 1048576, output / ours
+    }'
 done
 
-ours=$(median < "$work/ours")
-theirs=$(median < "$work/xxd")
-awk -v ours="$ours" -v theirs="$theirs" -v runs="$runs" -v size="$(stat -c %s "$work/message.hex")" 'BEGIN {
-    printf "input: %d hex characters (a 2 MiB message); median of %d runs each\n", size, runs
-    printf "  velquist-decode --mode hex : %8.2f ms (decode and field listing)\n", ours / 1e6
-    printf "  xxd -r -p                  : %8.2f ms (conversion only)\n", theirs / 1e6
-    printf "  ratio                      : %8.3f (target: at most 0.5)\n", ours / theirs
+# The same decode as JSON: the text, the field table and every line with its
+# bytes. Target: at most 3 times the plain run.
+: > "$work/plain"
+: > "$work/json"
+for ((i = 0; i < runs; i++)); do
+    elapsed_us "$decoder" --mode hex "$work/unknown.hex" >> "$work/plain"
+    elapsed_us "$decoder" --mode hex --json "$work/unknown.hex" >> "$work/json"
+done
+read -r faults peak < <(faults_and_peak "$decoder" --mode hex --json "$work/unknown.hex")
+output=$("$decoder" --mode hex --json "$work/unknown.hex" | wc -c)
+awk -v plain="$(median < "$work/plain")" -v json="$(median < "$work/json")" -v faults="$faults" \
+    -v peak="$peak" -v output="$output" 'BEGIN {
+    printf "\n%-20s %7.2f ms, %.2f times the plain run (%.2f ms); %d faults, peak %.1f MiB, %.1f MiB of JSON\n",
+        "unknown class --json", json / 1e3, json / plain, plain / 1e3, faults, peak / 1024, output / 1048576
 }'
 
-if [ -x /usr/bin/time ]; then
-    peak=$(/usr/bin/time -f '%M' "$decoder" --mode hex "$work/message.hex" 2>&1 > /dev/null | tail -n 1)
-    awk -v kib="$peak" 'BEGIN { printf "  peak memory                : %8.1f MiB (target: under 64 MiB)\n", kib / 1024 }'
-else
-    echo "  peak memory: install the Debian package 'time' to measure it"
-fi
+cat <<'EOF'
+
+decode: velquist-decode's median wall time, reading the file and writing the whole
+decoded text; faults: its minor page faults (/usr/bin/time %R); peak: its maximum
+resident set (%M). Targets: ratio at most 0.4 and peak under 64 MiB for the unknown
+class; 100 MB/s of output or better for expanding printer data; --json at most
+3 times the plain run.
+EOF

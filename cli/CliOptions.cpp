@@ -3,26 +3,36 @@
 namespace velquist::cli {
 
 const char* const kUsage =
-    "Usage: velquist-decode [--mode hex|netadrd|string|raw] [--text TEXT | FILE]\n"
+    "Usage: velquist-decode [--mode hex|netadrd|string|raw] [--json] [--mask]\n"
+    "                       [--text TEXT | FILE]\n"
     "\n"
     "Decodes one Diebold 911/912 terminal protocol message and writes its decoded\n"
     "text (CR LF line ends) to standard output.\n"
     "\n"
     "The message is TEXT, or else the contents of FILE, or of standard input when\n"
-    "FILE is absent or \"-\"; one final line end of a file or of standard input is\n"
-    "ignored.\n"
+    "FILE is absent or \"-\". In the modes hex, netadrd and string one final line\n"
+    "end of a file or of standard input is ignored and line breaks count as CR LF;\n"
+    "in raw mode the bytes are decoded exactly as given.\n"
     "\n"
     "  -m, --mode MODE   how the message is written:\n"
     "                      hex      the bytes as hex pairs (\"ASCII Hex Mode\", default)\n"
     "                      netadrd  a Base24 NETADRD trace block, hex in columns 15-73\n"
     "                      string   plain text, \"~\" standing for FS\n"
-    "                      raw      the text is the message, unchanged\n"
+    "                      raw      the message's bytes, exactly as given\n"
     "  -t, --text TEXT   decode TEXT instead of reading a file\n"
+    "      --json        write the decode as one line of JSON: the text, the field\n"
+    "                    table and every line with the message bytes it shows\n"
+    "                    (bytes as ISO 8859-1 characters); a message that cannot be\n"
+    "                    decoded gives {\"ok\":false,\"error\":...}\n"
+    "      --mask        mask card data: track 2 keeps the first six and last four\n"
+    "                    digits of the account number and the expiry date and\n"
+    "                    service code; track 3 and the PIN buffer are masked whole\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
     "Exit status: 0 decoded (or empty input), 1 the message could not be decoded\n"
-    "(\"Error: ...\" on standard error), 2 usage or input error.\n";
+    "(\"Error: ...\" on standard error), 2 usage error or unreadable input, 3 standard\n"
+    "output could not be written (one line on standard error).\n";
 
 std::optional<TInputMode> ModeFromName(std::string_view name) {
     if (name == "hex") {
@@ -58,19 +68,21 @@ void SplitOption(std::string_view arg, std::string_view& name,
 TParseResult ParseArguments(std::span<const std::string_view> args) {
     TParseResult result;
     auto& options = result.Options;
-    bool haveFile = false;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         const bool isOption = !optionsEnded && arg.size() > 1 && arg.front() == '-';
         if (!isOption) {
-            if (haveFile) {
+            if (arg.empty()) {
+                result.Error = "empty FILE name (use - for standard input)";
+                return result;
+            }
+            if (options.File) {
                 result.Error = "more than one FILE given: '" + std::string(arg) + "'";
                 return result;
             }
-            options.File = arg;
-            haveFile = true;
+            options.File = std::string(arg);
             continue;
         }
         if (arg == "--") {
@@ -104,6 +116,10 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
             options.Mode = *mode;
         } else if (name == "--text" || name == "-t") {
             options.Text = std::string(*value);
+        } else if (name == "--json") {
+            options.Json = true;
+        } else if (name == "--mask") {
+            options.Mask = true;
         } else if (name == "--help" || name == "-h") {
             options.Help = true;
         } else if (name == "--version") {
@@ -114,10 +130,20 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
         }
     }
 
-    if (options.Text && haveFile) {
+    if (options.Text && options.File) {
         result.Error = "give either --text or FILE, not both";
     }
     return result;
+}
+
+std::string ShapeInput(std::string input, TInputMode mode, bool fromStream) {
+    if (mode == TInputMode::None) {
+        return input;
+    }
+    if (fromStream) {
+        DropFinalLineEnd(input);
+    }
+    return ToCrLf(std::move(input));
 }
 
 void DropFinalLineEnd(std::string& text) {

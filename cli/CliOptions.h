@@ -14,7 +14,9 @@ namespace velquist::cli {
 struct TCliOptions {
     TInputMode Mode = TInputMode::AsciiHex;
     std::optional<std::string> Text; // --text TEXT
-    std::string File;                // FILE; empty or "-" for standard input
+    std::optional<std::string> File; // FILE; absent or "-" for standard input
+    bool Json = false;               // --json: the decode as one line of JSON
+    bool Mask = false;               // --mask: card data masked
     bool Help = false;
     bool Version = false;
 };
@@ -29,6 +31,13 @@ TParseResult ParseArguments(std::span<const std::string_view> args);
 
 // The input mode named on the command line: hex, netadrd, string or raw.
 std::optional<TInputMode> ModeFromName(std::string_view name);
+
+// The input as the message text, by the line-end rules of `mode`. In raw mode
+// (TInputMode::None) the input is the message's bytes and stays exactly as it is.
+// In the other modes it becomes the text the window's input area would hold: one
+// final line end of a file or of standard input (`fromStream`) is dropped, and
+// every line break is CR LF.
+std::string ShapeInput(std::string input, TInputMode mode, bool fromStream);
 
 // Drops exactly one final line end (LF or CR LF), as a message saved to a file
 // or piped by echo ends with one.

@@ -16,7 +16,19 @@ namespace json = boost::json;
 namespace {
 
 // The bytes as a JSON string: byte b is the character U+00b, held as UTF-8.
+// Whether any byte is above 0x7F; one OR over all bytes, which vectorises.
+bool HasHighBytes(std::string_view bytes) {
+    unsigned char any = 0;
+    for (const char c : bytes) {
+        any |= static_cast<unsigned char>(c);
+    }
+    return (any & 0x80) != 0;
+}
+
 json::string Latin1(std::string_view bytes, const json::storage_ptr& storage) {
+    if (!HasHighBytes(bytes)) {
+        return json::string(bytes, storage); // ASCII is its own UTF-8
+    }
     const auto high = static_cast<std::size_t>(
         std::count_if(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }));
     json::string utf8(storage);

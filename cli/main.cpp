@@ -6,18 +6,24 @@
 // error.
 
 #include "CliOptions.h"
+#include "Heap.h"
+#include "JsonOutput.h"
 #include "velquist/UDiebold.h"
 #include "velquist/Version.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <malloc.h>
-#include <memory>
+#include <fcntl.h>
+#include <limits>
 #include <new>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -27,106 +33,200 @@ using namespace velquist;
 constexpr int kExitDecoded = 0;
 constexpr int kExitDecodeError = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitOutputError = 3;
+
+// The heap a decode can take per input byte: a listing takes three characters per
+// message byte besides the input, the message and its fields, and printer data
+// can expand two bytes into 207 blanks. The room set aside is address space only
+// until the decode uses it.
+constexpr std::size_t kHeapPerInputByte = 128;
+
+// A stream of unknown size (a pipe, a terminal) is read in pieces of this size to
+// start with; one that fills the first piece is taken for a large input, of at
+// least kLargeStreamSize bytes.
+constexpr std::size_t kFirstReadSize = std::size_t{64} << 10;
+constexpr std::size_t kLargeStreamSize = std::size_t{4} << 20;
 
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "velquist-decode: %s (see --help)\n", problem.c_str());
     return kExitUsage;
 }
 
-struct TFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// All bytes of a stream; false on a read error.
-bool ReadAll(std::FILE* stream, std::string& data) {
-    // A regular file is read into one buffer of its size; a pipe grows one.
-    struct stat info {};
-    if (::fstat(::fileno(stream), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        data.reserve(static_cast<std::size_t>(info.st_size) + 1);
-    }
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) {
-        data.append(buffer, got);
-    }
-    return std::ferror(stream) == 0;
+int OutputError() {
+    const int error = errno;
+    std::fprintf(stderr, "velquist-decode: cannot write to standard output: %s\n",
+                 std::strerror(error));
+    return kExitOutputError;
 }
 
-// The input text as the window's input area would hold it; false with
-// `problem` set when it cannot be read.
-bool ReadInputText(const cli::TCliOptions& options, std::string& text, std::string& problem) {
-    if (options.Text) {
-        text = *options.Text;
-    } else if (options.File.empty() || options.File == "-") {
-        if (!ReadAll(stdin, text)) {
-            problem = std::string("cannot read standard input: ") + std::strerror(errno);
-            return false;
-        }
-        cli::DropFinalLineEnd(text);
-    } else {
-        const std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(options.File.c_str(), "rb"));
-        if (!file || !ReadAll(file.get(), text)) {
-            problem = "cannot read '" + options.File + "': " + std::strerror(errno);
-            return false;
-        }
-        cli::DropFinalLineEnd(text);
+// Makes the heap ready for the decode of an input of `size` bytes, so that the
+// input buffer and everything the decode builds land on memory mapped cheaply.
+void PrepareHeapForInput(std::size_t size) {
+    constexpr std::size_t kLargest = std::numeric_limits<std::size_t>::max() / kHeapPerInputByte;
+    platform::PrepareHeap(std::min(size, kLargest) * kHeapPerInputByte);
+}
+
+// The bytes left to read in a regular file; nothing for a stream.
+std::optional<std::size_t> BytesLeftInFile(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
     }
-    text = cli::ToCrLf(std::move(text));
+    const off_t at = std::max<off_t>(::lseek(fd, 0, SEEK_CUR), 0);
+    return info.st_size > at ? static_cast<std::size_t>(info.st_size - at) : 0;
+}
+
+// The size of the input buffer once `used` bytes fill it: a regular file's size
+// and one byte more, to see its end with the next read; for a stream a first
+// piece, then a large input.
+std::size_t NextBufferSize(std::size_t used, std::optional<std::size_t> fileBytes) {
+    if (used == 0 && fileBytes) {
+        return *fileBytes + 1;
+    }
+    if (used < kFirstReadSize) {
+        return kFirstReadSize;
+    }
+    return std::max(2 * used, kLargeStreamSize);
+}
+
+// All bytes of `fd`: a regular file with one read into a buffer of its size. The
+// heap is made ready for the decode of the input before the buffer takes its
+// memory. False with errno set on a read error.
+bool ReadAll(int fd, std::string& data) {
+    const std::optional<std::size_t> fileBytes = BytesLeftInFile(fd);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == data.size()) {
+            const std::size_t size = NextBufferSize(used, fileBytes);
+            if (fileBytes || used > 0) { // a stream's first piece is often all of it
+                PrepareHeapForInput(size);
+            }
+            data.resize(size);
+        }
+        const ssize_t got = ::read(fd, data.data() + used, data.size() - used);
+        if (got == 0) {
+            break;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        used += static_cast<std::size_t>(got);
+    }
+    data.resize(used);
     return true;
 }
 
-bool WriteAll(std::FILE* stream, std::string_view data) {
-    return std::fwrite(data.data(), 1, data.size(), stream) == data.size() &&
-           std::fflush(stream) == 0;
+class TFile {
+public:
+    explicit TFile(const std::string& path) : FFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    TFile(const TFile&) = delete;
+    TFile& operator=(const TFile&) = delete;
+    ~TFile() {
+        if (FFd >= 0) {
+            ::close(FFd);
+        }
+    }
+    int Fd() const { return FFd; }
+
+private:
+    int FFd;
+};
+
+// The input's bytes: TEXT, the contents of FILE or standard input. False with
+// `problem` set when they cannot be read.
+bool ReadInput(const cli::TCliOptions& options, std::string& input, std::string& problem) {
+    if (options.Text) {
+        input = *options.Text;
+        return true;
+    }
+    if (!options.File || *options.File == "-") {
+        if (!ReadAll(STDIN_FILENO, input)) {
+            problem = std::string("cannot read standard input: ") + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+    const TFile file(*options.File);
+    if (file.Fd() < 0 || !ReadAll(file.Fd(), input)) {
+        problem = "cannot read '" + *options.File + "': " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// Writes all of `data` to standard output, with one write where the system takes
+// it whole. False with errno set when it cannot.
+bool WriteOut(std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t put = ::write(STDOUT_FILENO, data.data(), data.size());
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            errno = put == 0 ? EIO : errno;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
 }
 
 int Run(int argc, char** argv) {
-    std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto parsed = cli::ParseArguments(args);
     if (!parsed.Error.empty()) {
         return UsageError(parsed.Error);
     }
     const auto& options = parsed.Options;
     if (options.Help) {
-        std::fputs(cli::kUsage, stdout);
-        return kExitDecoded;
+        return WriteOut(cli::kUsage) ? kExitDecoded : OutputError();
     }
     if (options.Version) {
-        std::printf("velquist-decode %s\n", kVersion);
-        return kExitDecoded;
+        const std::string version = std::string("velquist-decode ") + kVersion + "\n";
+        return WriteOut(version) ? kExitDecoded : OutputError();
     }
 
-    std::string text;
-    if (std::string problem; !ReadInputText(options, text, problem)) {
+    std::string input;
+    if (std::string problem; !ReadInput(options, input, problem)) {
         return UsageError(problem);
     }
+    const bool fromStream = !options.Text;
+    std::string text = cli::ShapeInput(std::move(input), options.Mode, fromStream);
     if (text.empty()) {
         return kExitDecoded; // like the button: nothing to decode, nothing changes
     }
-    std::string message = PrepareMessage(text, options.Mode);
+    const std::string message = PrepareMessage(text, options.Mode);
     std::string().swap(text); // large inputs: let the decode reuse the memory
 
-    const TDecodeResult result = DecodeMessage(message);
+    TDecodeOptions decodeOptions;
+    decodeOptions.Structure = options.Json;
+    decodeOptions.MaskCardData = options.Mask;
+    const TDecodeResult result = DecodeMessage(message, decodeOptions);
     if (!result.Ok) {
         std::fprintf(stderr, "Error: %s\n", result.Error.c_str());
-        return kExitDecodeError;
     }
-    if (!WriteAll(stdout, result.Text)) {
-        std::fprintf(stderr, "velquist-decode: cannot write the decoded text: %s\n",
-                     std::strerror(errno));
-        return kExitUsage;
+    const bool written = options.Json ? cli::WriteDecodeAsJson(result, WriteOut)
+                                      : !result.Ok || WriteOut(result.Text);
+    if (!written) {
+        return OutputError();
     }
-    return kExitDecoded;
+    return result.Ok ? kExitDecoded : kExitDecodeError;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away (`velquist-decode ... | head -c 10`) makes a write
+    // fail with EPIPE, reported like any other output failure, instead of ending
+    // the program silently by the signal.
+    std::signal(SIGPIPE, SIG_IGN);
     // The decoder builds a few strings of the input's size one after another;
     // keep freed memory in the heap for the next one instead of handing it back
     // to the system and taking fresh pages again.
-    ::mallopt(M_MMAP_THRESHOLD, 256 << 20);
-    ::mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    platform::KeepFreedMemory();
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {

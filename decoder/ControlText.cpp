@@ -1,6 +1,7 @@
 #include "ControlText.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -45,17 +46,18 @@ public:
     // A byte of the data, shown as it is.
     void PushByte(char c, std::size_t at) {
         FChars.push_back(c);
-        TRun* top = FRuns.empty() ? nullptr : &FRuns.back();
+        ++FSize;
         // Without sources any text joins the run before; with them, only the
         // next byte of a run that shows its bytes one for one.
-        if (top != nullptr && !top->Blanks &&
-            (!FKeepSources || (top->Charwise && top->Source.Low == at + 1))) {
-            ++top->Count;
-            top->Source.Low = at;
-        } else {
-            Push({1, TSpan::Of(at), false, true});
+        if (CanGrowTop(false, 1) &&
+            (!FKeepSources || (FRuns.back().Charwise && FSources.back().Low == at + 1))) {
+            ++FRuns.back().Count;
+            if (FKeepSources) {
+                FSources.back().Low = at;
+            }
+            return;
         }
-        ++FSize;
+        Push({1, false, true}, TSpan::Of(at));
     }
 
     // Text put in for the bytes `from`.
@@ -63,23 +65,24 @@ public:
         for (auto c = text.rbegin(); c != text.rend(); ++c) {
             FChars.push_back(*c);
         }
-        if (!FKeepSources && !FRuns.empty() && !FRuns.back().Blanks) {
-            FRuns.back().Count += text.size();
-        } else {
-            Push({text.size(), from, false, false});
-        }
         FSize += text.size();
+        if (!FKeepSources && CanGrowTop(false, text.size())) {
+            FRuns.back().Count += static_cast<std::uint32_t>(text.size());
+            return;
+        }
+        Push({static_cast<std::uint32_t>(text.size()), false, false}, from);
     }
 
     void PushBlanks(std::size_t count, const TSpan& from) {
-        TRun* top = FRuns.empty() ? nullptr : &FRuns.back();
-        if (top != nullptr && top->Blanks && (!FKeepSources || top->Source.Low == from.High)) {
-            top->Count += count;
-            top->Source.Add(from);
-        } else {
-            Push({count, from, true, false});
-        }
         FSize += count;
+        if (CanGrowTop(true, count) && (!FKeepSources || FSources.back().Low == from.High)) {
+            FRuns.back().Count += static_cast<std::uint32_t>(count);
+            if (FKeepSources) {
+                FSources.back().Add(from);
+            }
+            return;
+        }
+        Push({static_cast<std::uint32_t>(count), true, false}, from);
     }
 
     // Takes the first character off the tail, as a text of one character (of
@@ -90,20 +93,20 @@ public:
         }
         TRun& top = FRuns.back();
         char c = ' ';
-        if (top.Blanks) {
-            taken.Add(top.Source);
-        } else {
+        if (!top.Blanks) {
             c = FChars.back();
             FChars.pop_back();
-            if (top.Charwise) {
-                taken.Add(TSpan::Of(top.Source.Low++));
-            } else {
-                taken.Add(top.Source);
-            }
+        }
+        if (FKeepSources) {
+            TSpan& source = FSources.back();
+            taken.Add(top.Charwise ? TSpan::Of(source.Low++) : source);
         }
         --FSize;
         if (--top.Count == 0) {
             FRuns.pop_back();
+            if (FKeepSources) {
+                FSources.pop_back();
+            }
         }
         return std::string(1, c);
     }
@@ -116,7 +119,7 @@ public:
         if (FRuns.empty()) {
             FDropped.Add(bytes); // nothing after them yet: the text before takes them
         } else {
-            FRuns.back().Source.Add(bytes);
+            FSources.back().Add(bytes);
             FRuns.back().Charwise = false;
         }
     }
@@ -126,63 +129,71 @@ public:
     void PutTo(TTextOut& out, std::string_view data) const {
         if (!FKeepSources) {
             out.Reserve(FSize);
-            out.Write(TFrom(), [this](std::string& text) { ForEachRun(text, [](const TRun&) {}); });
+            out.Write(TFrom(), [this](std::string& text) {
+                for (std::size_t i = FRuns.size(), chars = FChars.size(); i-- > 0;) {
+                    AppendRun(text, i, chars);
+                }
+            });
             return;
         }
         if (FRuns.empty()) {
             out.Put({}, TFrom::Bytes(data)); // nothing to show for these bytes
             return;
         }
-        std::string piece;
-        ForEachRun(piece, [&](const TRun& run) {
-            const std::string_view bytes =
-                data.substr(run.Source.Low, run.Source.High - run.Source.Low);
-            out.Put(piece, run.Charwise ? TFrom::Chars(bytes) : TFrom::Bytes(bytes));
-            piece.clear();
-        });
+        for (std::size_t i = FRuns.size(), chars = FChars.size(); i-- > 0;) {
+            const TSpan& source = FSources[i];
+            const std::string_view bytes = data.substr(source.Low, source.High - source.Low);
+            out.Write(FRuns[i].Charwise ? TFrom::Chars(bytes) : TFrom::Bytes(bytes),
+                      [&](std::string& text) { AppendRun(text, i, chars); });
+        }
     }
 
 private:
     struct TRun {
-        std::size_t Count; // characters of the tail in the run
-        TSpan Source;      // the bytes it came from
-        bool Blanks;       // blanks, kept as a count; otherwise characters in FChars
-        bool Charwise;     // character i of the run shows byte Source.Low + i
+        std::uint32_t Count; // characters of the tail in the run; a longer one is split
+        bool Blanks;         // blanks, kept as a count; otherwise characters in FChars
+        bool Charwise;       // character i of the run shows byte Source.Low + i
     };
 
-    void Push(TRun run) {
-        if (!FDropped.Empty()) {
-            run.Source.Add(FDropped);
-            run.Charwise = false;
-            FDropped = {};
+    // Whether `count` more characters of the kind join the run on top.
+    bool CanGrowTop(bool blanks, std::size_t count) const {
+        return !FRuns.empty() && FRuns.back().Blanks == blanks &&
+               count <= std::numeric_limits<std::uint32_t>::max() - FRuns.back().Count;
+    }
+
+    void Push(TRun run, TSpan source) {
+        if (FKeepSources) {
+            if (!FDropped.Empty()) {
+                source.Add(FDropped);
+                run.Charwise = false;
+                FDropped = {};
+            }
+            FSources.push_back(source);
         }
         FRuns.push_back(run);
     }
 
-    // Appends the runs' text to `text` in reading order, calling `done(run)`
-    // after each.
-    template <typename TDone>
-    void ForEachRun(std::string& text, TDone done) const {
-        std::size_t chars = FChars.size();
-        for (auto run = FRuns.rbegin(); run != FRuns.rend(); ++run) {
-            if (run->Blanks) {
-                text.append(run->Count, ' ');
-            } else {
-                const std::size_t at = text.size();
-                text.resize(at + run->Count);
-                std::reverse_copy(FChars.data() + chars - run->Count, FChars.data() + chars,
-                                  text.data() + at);
-                chars -= run->Count;
-            }
-            done(*run);
+    // Appends the text of run i, whose characters (if not blanks) end at
+    // FChars[chars], and moves `chars` to where the run's characters begin.
+    void AppendRun(std::string& text, std::size_t i, std::size_t& chars) const {
+        const TRun& run = FRuns[i];
+        if (run.Blanks) {
+            text.append(run.Count, ' ');
+            return;
         }
+        const std::size_t at = text.size();
+        text.resize(at + run.Count);
+        std::reverse_copy(FChars.data() + chars - run.Count, FChars.data() + chars,
+                          text.data() + at);
+        chars -= run.Count;
     }
 
     const bool FKeepSources;
     std::string FChars; // the characters of the runs that are not blanks, reversed
     std::vector<TRun> FRuns;
-    std::size_t FSize = 0; // characters in the tail
-    TSpan FDropped;        // removed bytes at the end of the data
+    std::vector<TSpan> FSources; // with sources: the bytes each run came from
+    std::size_t FSize = 0;       // characters in the tail
+    TSpan FDropped;              // removed bytes at the end of the data
 };
 
 } // namespace

@@ -10,6 +10,21 @@ namespace {
 
 constexpr std::string_view kBlanks = "                ";
 
+// The first CR in [first, last), or null; most pieces are a few characters long.
+const char* FindCr(const char* first, const char* last) {
+    constexpr std::ptrdiff_t kShort = 32;
+    if (last - first >= kShort) {
+        return static_cast<const char*>(
+            std::memchr(first, '\r', static_cast<std::size_t>(last - first)));
+    }
+    for (; first != last; ++first) {
+        if (*first == '\r') {
+            return first;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool TTextOut::Locate(std::string_view bytes, TByteRange& range) const {
@@ -109,11 +124,11 @@ void TTextOut::Note(std::size_t start, const TFrom& from) {
     }
     const char* const text = FText.data();
     for (std::size_t at = lineStart; at + 1 < end;) {
-        const void* found = std::memchr(text + at, '\r', end - 1 - at);
+        const char* found = FindCr(text + at, text + end - 1);
         if (found == nullptr) {
             break;
         }
-        const auto cr = static_cast<std::size_t>(static_cast<const char*>(found) - text);
+        const auto cr = static_cast<std::size_t>(found - text);
         if (text[cr + 1] != '\n') {
             at = cr + 1;
             continue;

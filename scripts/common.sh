@@ -6,6 +6,10 @@
 VELQUIST_BUILD_PACKAGES="g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libboost-json1.81-dev nlohmann-json3-dev"
 # The window (and a font for its tests on the offscreen platform).
 VELQUIST_UI_PACKAGES="qt6-base-dev fonts-dejavu-core"
+# The window's tests on other machines (tests/ui/run_variants.sh) and its
+# benchmark (bench/window_bench.sh): more font families, an X server without a
+# window manager.
+VELQUIST_UI_TEST_PACKAGES="fonts-liberation fonts-noto-mono xvfb xauth"
 # The sanitizer and fuzzing build: clang with its sanitizer and libFuzzer runtimes.
 VELQUIST_FUZZ_PACKAGES="clang libclang-rt-14-dev"
 # The Wireshark dissector plugin and its tests: Wireshark 4.0's development

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 namespace velquist::cli {
@@ -16,7 +17,7 @@ TEST(CliArguments, DefaultsToHexModeAndStandardInput) {
     EXPECT_EQ(parsed.Error, "");
     EXPECT_EQ(parsed.Options.Mode, TInputMode::AsciiHex);
     EXPECT_FALSE(parsed.Options.Text.has_value());
-    EXPECT_EQ(parsed.Options.File, "");
+    EXPECT_FALSE(parsed.Options.File.has_value());
 }
 
 TEST(CliArguments, ModesByName) {
@@ -42,6 +43,12 @@ struct BadCase {
     std::string error;
 };
 
+void PrintTo(const BadCase& c, std::ostream* out) {
+    for (const auto arg : c.args) {
+        *out << "'" << arg << "' ";
+    }
+}
+
 class CliUsageErrors : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(CliUsageErrors, NameTheProblem) {
@@ -58,7 +65,43 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{{"--text"}, "option '--text' needs a value"},
                       BadCase{{"--help=yes"}, "option '--help' takes no value"},
                       BadCase{{"a.txt", "b.txt"}, "more than one FILE given: 'b.txt'"},
+                      BadCase{{""}, "empty FILE name (use - for standard input)"},
+                      BadCase{{"--", ""}, "empty FILE name (use - for standard input)"},
                       BadCase{{"--text", "31", "a.txt"}, "give either --text or FILE, not both"}));
+
+struct ShapeCase {
+    std::string input;
+    TInputMode mode;
+    bool fromStream;
+    std::string text;
+};
+
+constexpr const char* kModeNames[] = {"raw", "hex", "netadrd", "string"};
+
+void PrintTo(const ShapeCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.input) << (c.fromStream ? " from a stream" : " as TEXT")
+         << " in " << kModeNames[static_cast<int>(c.mode)] << " mode";
+}
+
+class CliInputShape : public ::testing::TestWithParam<ShapeCase> {};
+
+TEST_P(CliInputShape, FollowsTheLineEndRulesOfTheMode) {
+    const auto& c = GetParam();
+    EXPECT_EQ(ShapeInput(c.input, c.mode, c.fromStream), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CliInputShape,
+    ::testing::Values(
+        // Raw mode: the bytes, whatever their source.
+        ShapeCase{"AB\nC\n", TInputMode::None, true, "AB\nC\n"},
+        ShapeCase{"AB\r\n", TInputMode::None, true, "AB\r\n"},
+        ShapeCase{"AB\nC\n", TInputMode::None, false, "AB\nC\n"},
+        // The other modes: one final line end of a stream dropped, line breaks CR LF.
+        ShapeCase{"31\n32\n", TInputMode::AsciiHex, true, "31\r\n32"},
+        ShapeCase{"31\r\n32\r\n", TInputMode::Netadrd, true, "31\r\n32"},
+        ShapeCase{"A~B\n\n", TInputMode::String, true, "A~B\r\n"},
+        ShapeCase{"A~B\n", TInputMode::String, false, "A~B\r\n"}));
 
 TEST(CliInput, DropsExactlyOneFinalLineEnd) {
     const auto dropped = [](std::string text) {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,13 +21,54 @@ void CloseFd(int& fd) {
     }
 }
 
+// The descriptor the program writes its standard output to, and the one this
+// process reads it from (-1 when nothing is read).
+struct TOutputEnds {
+    int Write = -1;
+    int Read = -1;
+};
+
+TOutputEnds OpenOutput(TStdout target) {
+    int ends[2];
+    switch (target) {
+    case TStdout::Collected:
+        if (::pipe(ends) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+        return {ends[1], ends[0]};
+    case TStdout::DevFull:
+        ends[1] = ::open("/dev/full", O_WRONLY);
+        if (ends[1] < 0) {
+            throw std::runtime_error("cannot open /dev/full");
+        }
+        return {ends[1], -1};
+    case TStdout::ClosedPipe:
+        if (::pipe(ends) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+        ::close(ends[0]); // before the fork: no process can ever read the pipe
+        return {ends[1], -1};
+    }
+    throw std::logic_error("unknown output target");
+}
+
 } // namespace
 
-TProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input) {
-    int inPipe[2], outPipe[2], errPipe[2];
-    if (::pipe(inPipe) != 0 || ::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) {
+void PrintTo(TStdout target, std::ostream* out) {
+    switch (target) {
+    case TStdout::Collected: *out << "collected"; return;
+    case TStdout::DevFull: *out << "/dev/full"; return;
+    case TStdout::ClosedPipe: *out << "a pipe nobody reads"; return;
+    }
+}
+
+TProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
+                          const TProcessOptions& options) {
+    int inPipe[2], errPipe[2];
+    if (::pipe(inPipe) != 0 || ::pipe(errPipe) != 0) {
         throw std::runtime_error("pipe failed");
     }
+    const TOutputEnds output = OpenOutput(options.Stdout);
     std::signal(SIGPIPE, SIG_IGN);
 
     const pid_t pid = ::fork();
@@ -35,10 +77,17 @@ TProcessResult RunProcess(const std::vector<std::string>& argv, const std::strin
     }
     if (pid == 0) {
         ::dup2(inPipe[0], 0);
-        ::dup2(outPipe[1], 1);
+        ::dup2(output.Write, 1);
         ::dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-            ::close(fd);
+        for (int fd : {inPipe[0], inPipe[1], output.Write, output.Read, errPipe[0], errPipe[1]}) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+        std::signal(SIGPIPE, SIG_DFL);
+        if (options.AddressSpaceLimit > 0) {
+            const rlimit limit{options.AddressSpaceLimit, options.AddressSpaceLimit};
+            ::setrlimit(RLIMIT_AS, &limit);
         }
         std::vector<char*> args;
         for (const auto& arg : argv) {
@@ -50,10 +99,10 @@ TProcessResult RunProcess(const std::vector<std::string>& argv, const std::strin
     }
 
     ::close(inPipe[0]);
-    ::close(outPipe[1]);
+    ::close(output.Write);
     ::close(errPipe[1]);
     int toChild = inPipe[1];
-    int fromOut = outPipe[0];
+    int fromOut = output.Read;
     int fromErr = errPipe[0];
     ::fcntl(toChild, F_SETFL, O_NONBLOCK);
 

@@ -3,10 +3,27 @@
 // Runs a program with given standard input and collects what it writes, for the
 // end-to-end tests of the command-line decoder.
 
+#include <cstddef>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace velquist::test {
+
+// Where the program's standard output goes.
+enum class TStdout {
+    Collected,  // a pipe, read into TProcessResult::Out
+    DevFull,    // /dev/full: every write fails with ENOSPC
+    ClosedPipe, // a pipe nobody reads any more: every write fails with EPIPE
+};
+
+// The target's name in test output.
+void PrintTo(TStdout target, std::ostream* out);
+
+struct TProcessOptions {
+    TStdout Stdout = TStdout::Collected;
+    std::size_t AddressSpaceLimit = 0; // RLIMIT_AS of the program in bytes; 0 for none
+};
 
 struct TProcessResult {
     int ExitCode = -1; // the exit status, or 128 + signal number
@@ -14,6 +31,10 @@ struct TProcessResult {
     std::string Err;
 };
 
-TProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input);
+// Runs argv[0] (a path) with `input` on its standard input. The program starts as
+// from a shell, with the default action for SIGPIPE, whatever this process does
+// with it.
+TProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
+                          const TProcessOptions& options = {});
 
 } // namespace velquist::test

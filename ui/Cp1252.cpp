@@ -18,31 +18,6 @@ constexpr std::array<char16_t, 32> kHighRow = {
     u'\u02DC',  u'\u2122',  u'\u0161', u'\u203A', u'\u0153', kUndefined, u'\u017E', u'\u0178',
 };
 
-constexpr char16_t kControlPictures = u'\u2400'; // U+2400 + byte for 0x00..0x1F
-constexpr char16_t kDeletePicture = u'\u2421';
-
-constexpr char16_t ShownChar(std::uint8_t byte) {
-    if (byte < 0x20) {
-        return byte == '\t' ? u'\t' : static_cast<char16_t>(kControlPictures + byte);
-    }
-    if (byte == 0x7F) {
-        return kDeletePicture;
-    }
-    if (byte >= 0x80 && byte < 0xA0) {
-        return kHighRow[byte - 0x80];
-    }
-    return byte; // ASCII and Latin-1
-}
-
-// The character every byte shows as; CR and LF are taken apart as line breaks.
-constexpr auto kShown = [] {
-    std::array<char16_t, 256> table{};
-    for (std::size_t byte = 0; byte < table.size(); ++byte) {
-        table[byte] = ShownChar(static_cast<std::uint8_t>(byte));
-    }
-    return table;
-}();
-
 char ByteOf(char16_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
         return static_cast<char>(code);
@@ -71,21 +46,8 @@ std::string ToCp1252(QStringView text) {
     return bytes;
 }
 
-QString ShownCp1252(std::string_view bytes) {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<std::uint8_t>(bytes[i]);
-        if (byte == '\r' || byte == '\n') {
-            const bool crLf = byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
-            i += crLf ? 1 : 0;
-            *out++ = u'\n';
-        } else {
-            *out++ = kShown[byte];
-        }
-    }
-    text.truncate(out - text.constData());
-    return text;
+char16_t Cp1252Char(std::uint8_t byte) {
+    return byte >= 0x80 && byte < 0xA0 ? kHighRow[byte - 0x80] : char16_t{byte};
 }
 
 } // namespace velquist::ui

@@ -2,19 +2,22 @@
 
 #include "AnchorPanel.h"
 #include "Cp1252.h"
+#include "IniFile.h"
+#include "InputArea.h"
+#include "ShownText.h"
 #include "velquist/InputPrep.h"
 #include "velquist/IntFromText.h"
 #include "velquist/UDiebold.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
-#include <QKeyEvent>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
 #include <QStyle>
 #include <QTextBlock>
@@ -22,6 +25,8 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <new>
+#include <stdexcept>
 
 namespace velquist::ui {
 
@@ -44,23 +49,9 @@ constexpr std::array<const char*, 3> kModeItems = {
     "String Mode",
 };
 
-constexpr QLatin1String kLastModeKey("Settings/LastMode");
-
-// The input area: Enter inserts no line break, so a message is one line unless
-// it is pasted with its line breaks.
-class TInputArea : public QPlainTextEdit {
-public:
-    using QPlainTextEdit::QPlainTextEdit;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            event->ignore();
-            return;
-        }
-        QPlainTextEdit::keyPressEvent(event);
-    }
-};
+// Where the input mode is kept in the settings file.
+constexpr QStringView kSettingsSection = u"Settings";
+constexpr QStringView kLastModeKey = u"LastMode";
 
 // What the input and the output area share: a fixed-pitch font, no horizontal
 // scroll bar, Tab moving on to the next control.
@@ -82,30 +73,64 @@ QPushButton* AddButton(TAnchorPanel& panel, const char* name, const QString& cap
     return button;
 }
 
-// Adds `line` as the new last line of the area, below everything it shows, and
-// scrolls it into view.
+// Adds `line` as the new last line of the area, below everything it shows, in
+// the area's plain format, and scrolls it into view.
 void AppendLine(QPlainTextEdit& area, const QString& line) {
     QTextCursor cursor(area.document());
     cursor.movePosition(QTextCursor::End);
     if (!cursor.block().text().isEmpty()) {
-        cursor.insertBlock();
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
     }
-    cursor.insertText(line);
+    cursor.insertText(line, QTextCharFormat());
     area.setTextCursor(cursor);
     area.ensureCursorVisible();
 }
 
+// The colours of a mark: inverse video, lighter for the second of two marks
+// side by side, and the link colour for the continuation mark.
+QTextCharFormat MarkFormat(const QPalette& palette, const TShownMark& mark) {
+    const QColor text = palette.color(QPalette::Text);
+    const QColor base = palette.color(QPalette::Base);
+    const auto blend = [](const QColor& a, const QColor& b, float share) {
+        return QColor::fromRgbF(a.redF() * (1 - share) + b.redF() * share,
+                                a.greenF() * (1 - share) + b.greenF() * share,
+                                a.blueF() * (1 - share) + b.blueF() * share);
+    };
+    QTextCharFormat format;
+    format.setForeground(base);
+    if (mark.Kind == TMarkKind::Continuation) {
+        format.setBackground(palette.color(QPalette::Link));
+    } else {
+        format.setBackground(mark.Lighter ? blend(text, base, 0.4F) : text);
+    }
+    return format;
+}
+
+// Replaces the area's text with the shown text and draws its marks.
+void ShowText(QPlainTextEdit& area, const TShownText& shown) {
+    area.setPlainText(shown.Text);
+    QTextDocument& document = *area.document();
+    document.setUndoRedoEnabled(false); // a decode is not undone mark by mark
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock(); // the layout hears of all marks at once
+    for (const TShownMark& mark : shown.Marks) {
+        cursor.setPosition(static_cast<int>(mark.Start));
+        cursor.setPosition(static_cast<int>(mark.Start + mark.Length), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(MarkFormat(area.palette(), mark));
+    }
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(true);
+}
+
 // "LastMode" as stored, 0 when it is missing or not a number.
 int ReadLastMode(const QString& settingsPath) {
-    const QSettings settings(settingsPath, QSettings::IniFormat);
-    return IntFromText(settings.value(kLastModeKey).toString().toStdString(), 0);
+    const auto value = ReadIniValue(settingsPath, kSettingsSection, kLastModeKey);
+    return value ? IntFromText(value->toStdString(), 0) : 0;
 }
 
 // Errors (a folder without write permission, ...) leave the file as it was.
 void WriteLastMode(const QString& settingsPath, int mode) {
-    QSettings settings(settingsPath, QSettings::IniFormat);
-    settings.setValue(kLastModeKey, mode);
-    settings.sync();
+    WriteIniValue(settingsPath, kSettingsSection, kLastModeKey, QString::number(mode));
 }
 
 } // namespace
@@ -124,23 +149,6 @@ QString SettingsPathFor(const QString& executablePath) {
     const qsizetype dot = executablePath.lastIndexOf(QLatin1Char('.'));
     const QString base = dot >= nameStart ? executablePath.left(dot) : executablePath;
     return base + QStringLiteral(".ini");
-}
-
-QString BreakLongLines(const QString& text, qsizetype longest) {
-    QString shown(text.size() + text.size() / longest, Qt::Uninitialized);
-    QChar* out = shown.data();
-    qsizetype column = 0;
-    for (const QChar c : text) {
-        if (c == u'\n') {
-            column = 0;
-        } else if (column++ == longest) {
-            *out++ = u'\n'; // there is more to the line: go on on the next one
-            column = 1;
-        }
-        *out++ = c;
-    }
-    shown.truncate(out - shown.constData());
-    return shown;
 }
 
 TfrmDecode::TfrmDecode(const QString& settingsPath, QWidget* parent)
@@ -249,23 +257,33 @@ void TfrmDecode::SetAboutDialog(QDialog* dialog) {
 }
 
 QString TfrmDecode::InputText() const {
-    QString text = mmDie->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    return text;
+    return mmDie->Text().replace(u'\n', QStringLiteral("\r\n"));
 }
 
+// The clipboard's text replaces the input; a clipboard without text (or without
+// any data, as when nobody owns it) leaves the input empty.
 void TfrmDecode::btnPasteClick() {
-    mmDie->clear();
-    mmDie->paste();
+    mmDie->SetText(QGuiApplication::clipboard()->text());
 }
 
 void TfrmDecode::btnRemSpacesClick() {
-    // UTF-8 holds the byte 0x20 nowhere but in the blank itself.
-    mmDie->setPlainText(QString::fromStdString(RemoveSpaces(InputText().toStdString())));
+    // Every blank goes, and nothing else: tabs, line breaks, no-break spaces stay.
+    mmDie->SetText(mmDie->Text().remove(u' '));
 }
 
 void TfrmDecode::btnDoClick() {
+    // The decoder reports running out of memory itself; the conversions and the
+    // shown text around it can run out too, and no exception may leave a slot.
+    try {
+        Decode();
+    } catch (const std::bad_alloc&) {
+        AppendLine(*mmDieDecoded, QStringLiteral("Error: Out of memory"));
+    } catch (const std::length_error&) {
+        AppendLine(*mmDieDecoded, QStringLiteral("Error: Out of memory"));
+    }
+}
+
+void TfrmDecode::Decode() {
     const QString text = InputText();
     if (text.isEmpty()) {
         return;
@@ -273,9 +291,9 @@ void TfrmDecode::btnDoClick() {
     const TInputMode mode = InputModeFromIndex(cbMode->currentIndex());
     const TDecodeResult result = DecodeMessage(PrepareMessage(ToCp1252(text), mode));
     if (result.Ok) {
-        mmDieDecoded->setPlainText(BreakLongLines(ShownCp1252(result.Text)));
+        ShowText(*mmDieDecoded, ShowBytes(result.Text));
     } else {
-        AppendLine(*mmDieDecoded, QStringLiteral("Error: ") + ShownCp1252(result.Error));
+        AppendLine(*mmDieDecoded, QStringLiteral("Error: ") + ShowBytes(result.Error).Text);
     }
 }
 

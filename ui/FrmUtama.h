@@ -19,6 +19,7 @@ class QSplitter;
 namespace velquist::ui {
 
 class TAnchorPanel;
+class TInputArea;
 
 // The input mode of an index of the mode list: "ASCII Hex Mode",
 // "Base24 NETADRD Hex Mode", "String Mode"; any other index (-1 when nothing is
@@ -28,16 +29,6 @@ TInputMode InputModeFromIndex(int index);
 // The settings file of the program at `executablePath`: the same path with the
 // file's extension replaced by ".ini" (appended when it has none).
 QString SettingsPathFor(const QString& executablePath);
-
-// The longest line the output area shows whole; a longer line (the listing of
-// a field of some thousand bytes) continues on the next display lines.
-inline constexpr qsizetype kLongestShownLine = 4096;
-
-// The text with every line longer than `longest` characters broken into lines
-// of `longest` characters (the last one shorter). Laying out a line takes time
-// in proportion to its length, so a decoded message with one field of megabytes
-// would otherwise freeze the window for seconds.
-QString BreakLongLines(const QString& text, qsizetype longest = kLongestShownLine);
 
 class TfrmDecode : public QWidget {
     Q_OBJECT
@@ -68,12 +59,14 @@ private:
 
     // The input text with its line breaks as CR LF.
     QString InputText() const;
+    // The decode action, which may run out of memory.
+    void Decode();
 
     const QString FSettingsPath;
     QPointer<QDialog> FAboutDialog;
     bool FShown = false;
 
-    QPlainTextEdit* mmDie = nullptr;
+    TInputArea* mmDie = nullptr;
     QSplitter* Splitter1 = nullptr;
     TAnchorPanel* pnlOption = nullptr;
     QPushButton* btnPaste = nullptr;

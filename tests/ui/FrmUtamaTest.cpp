@@ -2,8 +2,12 @@
 // paste buttons, the remembered input mode, geometry and keyboard order.
 
 #include "FrmUtama.h"
+#include "InputArea.h"
+#include "ShownText.h"
+#include "TestMain.h"
 #include "UFrmAbout.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -11,8 +15,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRawFont>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -21,10 +28,12 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
+#include <QtMath>
 
 using velquist::ui::SettingsPathFor;
 using velquist::ui::TfrmAbout;
 using velquist::ui::TfrmDecode;
+using velquist::ui::TInputArea;
 
 namespace {
 
@@ -58,14 +67,12 @@ public:
         return *child;
     }
 
-    QPlainTextEdit& Input() { return Get<QPlainTextEdit>("mmDie"); }
+    TInputArea& Input() { return Get<TInputArea>("mmDie"); }
     QPlainTextEdit& Output() { return Get<QPlainTextEdit>("mmDieDecoded"); }
     QComboBox& Mode() { return Get<QComboBox>("cbMode"); }
 
     // The input area's text, one "\n" for every line break, as typed.
-    QString InputLines() {
-        return Input().document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
-    }
+    QString InputLines() { return Input().Text(); }
 
     void Decode(int mode, const QString& input) {
         Mode().setCurrentIndex(mode);
@@ -88,7 +95,44 @@ QStringList FileLines(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromLatin1(file.readAll())
+        .split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+}
+
+// A text of `count` distinct numbers, no part of which repeats.
+QString Numbers(int count) {
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        text += QStringLiteral("%1,").arg(i, 5, 10, QLatin1Char('0'));
+    }
+    return text;
+}
+
+// Whether the input area shows a line cut into paragraphs as one wrapped line:
+// every paragraph followed by a continuing one ends with a full display row.
+bool CutsEndFullRows(TInputArea& area) {
+    int cuts = 0;
+    for (QTextBlock block = area.document()->begin(); block.next().isValid();
+         block = block.next()) {
+        if (!TInputArea::IsContinuation(block.next())) {
+            continue;
+        }
+        ++cuts;
+        area.document()->documentLayout()->blockBoundingRect(block); // lays it out
+        const QTextLayout& layout = *block.layout();
+        if (layout.lineCount() < 2 ||
+            layout.lineAt(layout.lineCount() - 1).textLength() != layout.lineAt(0).textLength()) {
+            return false;
+        }
+    }
+    return cuts > 0;
+}
+
+// The background a character of the area is drawn on; none for plain text.
+QBrush BackgroundAt(QPlainTextEdit& area, int position) {
+    QTextCursor cursor(area.document());
+    cursor.setPosition(position + 1); // the format of the character before the cursor
+    return cursor.charFormat().background();
 }
 
 void WriteFile(const QString& path, const QByteArray& content) {
@@ -110,8 +154,8 @@ private slots:
     void decodesInEachMode();
     void showsDecodedBytesVisibly_data();
     void showsDecodedBytesVisibly();
-    void breakLongLines_data();
-    void breakLongLines();
+    void marksSideBySideDiffer();
+    void marksUseCharactersOfTheOutputFont();
     void longFieldShowsOnSeveralLines();
     void errorLineGoesBelowTheOutput_data();
     void errorLineGoesBelowTheOutput();
@@ -122,6 +166,10 @@ private slots:
     void removeSpaces();
     void pasteReplacesInput_data();
     void pasteReplacesInput();
+    void pasteWithoutClipboardData_data();
+    void pasteWithoutClipboardData();
+    void longPastedLineWrapsAsOneLine();
+    void editingAcrossCutsKeepsTheText();
     void enterInsertsNoLineBreak_data();
     void enterInsertsNoLineBreak();
 
@@ -199,59 +247,95 @@ void FrmUtamaTest::decodesInEachMode() {
 void FrmUtamaTest::showsDecodedBytesVisibly_data() {
     QTest::addColumn<QString>("fieldHex");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<QList<int>>("marked"); // positions in the shown field drawn as marks
 
     QTest::newRow("Windows-1252 characters")
-        << QStringLiteral("80E99F") << QStringLiteral("\u20AC\u00E9\u0178");
+        << QStringLiteral("80E99F") << QStringLiteral("\u20AC\u00E9\u0178") << QList<int>{};
     QTest::newRow("NUL, ESC and DEL")
-        << QStringLiteral("30001B7F31") << QStringLiteral("0\u2400\u241B\u24211");
-    QTest::newRow("undefined byte") << QStringLiteral("3081") << QStringLiteral("0\uFFFD");
+        << QStringLiteral("30001B7F31") << QStringLiteral("0NULESCDEL1")
+        << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9};
+    QTest::newRow("the letters FS and the byte FS")
+        << QStringLiteral("46531D") << QStringLiteral("FSGS") << QList<int>{2, 3};
+    QTest::newRow("undefined byte")
+        << QStringLiteral("3081") << QStringLiteral("0x81") << QList<int>{1, 2, 3};
     QTest::newRow("CR LF, lone CR, lone LF")
-        << QStringLiteral("300D0A310D320A33") << QStringLiteral("0\n1\n2\n3");
+        << QStringLiteral("300D0A310D320A33") << QStringLiteral("0\n1\n2\n3") << QList<int>{};
 }
 
-// Field 1 of an operational command goes into its header unchanged.
+// Field 1 of an operational command goes into its header unchanged. A user sees
+// a control byte as its name on a background of its own, and text as text.
 void FrmUtamaTest::showsDecodedBytesVisibly() {
     QFETCH(QString, fieldHex);
     QFETCH(QString, shown);
+    QFETCH(QList<int>, marked);
 
     TWindow window;
     window.Decode(0, QStringLiteral("311C") + fieldHex + QStringLiteral("1C3030321C31"));
+    const QString header = QStringLiteral("Operational Command (31)\nLogical Unit Number = ");
     QCOMPARE(window.Output().toPlainText(),
-             QStringLiteral("Operational Command (31)\nLogical Unit Number = ") + shown +
+             header + shown +
                  QStringLiteral("\nMessage Sequence Number = 002\n"
                                 "Command Code = Go in-service to consumers (startup)"));
+    for (int i = 0; i < shown.size(); ++i) {
+        const QBrush background = BackgroundAt(window.Output(), int(header.size()) + i);
+        QVERIFY2((background.style() != Qt::NoBrush) == marked.contains(i),
+                 qPrintable(QStringLiteral("character %1").arg(i)));
+    }
 }
 
-void FrmUtamaTest::breakLongLines_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("exactly the longest") << QStringLiteral("abc") << QStringLiteral("abc");
-    QTest::newRow("one more") << QStringLiteral("abcd") << QStringLiteral("abc\nd");
-    QTest::newRow("twice the longest") << QStringLiteral("abcdef") << QStringLiteral("abc\ndef");
-    QTest::newRow("each line on its own")
-        << QStringLiteral("abcdefg\nxy\n\nwxyz\n") << QStringLiteral("abc\ndef\ng\nxy\n\nwxy\nz\n");
+void FrmUtamaTest::marksSideBySideDiffer() {
+    TWindow window;
+    window.Decode(0, QStringLiteral("311C00001C3030321C31")); // two NULs as field 1
+    const QString text = window.Output().toPlainText();
+    const int first = int(text.indexOf(QStringLiteral("NULNUL")));
+    QVERIFY(first > 0);
+    const QBrush one = BackgroundAt(window.Output(), first);
+    const QBrush two = BackgroundAt(window.Output(), first + 3);
+    QVERIFY(one.style() != Qt::NoBrush && two.style() != Qt::NoBrush);
+    QVERIFY(one.color() != two.color());
+    QCOMPARE(BackgroundAt(window.Output(), first + 2), one);
 }
 
-void FrmUtamaTest::breakLongLines() {
-    QFETCH(QString, text);
-    QFETCH(QString, shown);
-    QCOMPARE(velquist::ui::BreakLongLines(text, 3), shown);
+// The names of control bytes and the continuation mark use characters that the
+// output area's own font has (no fallback font, no box for a missing glyph),
+// whichever fixed-pitch font the machine offers.
+void FrmUtamaTest::marksUseCharactersOfTheOutputFont() {
+    TWindow window;
+    const QRawFont font = QRawFont::fromFont(window.Output().font());
+    QVERIFY(font.isValid());
+    QString used = QString(QChar(velquist::ui::kContinuationMark));
+    for (int byte = 0; byte < 256; ++byte) {
+        used += velquist::ui::MarkOfByte(static_cast<std::uint8_t>(byte));
+    }
+    QVERIFY(used.size() > 80);
+    for (const QChar c : used) {
+        QVERIFY2(font.supportsCharacter(c),
+                 qPrintable(QStringLiteral("%1 lacks U+%2")
+                                .arg(font.familyName())
+                                .arg(c.unicode(), 4, 16, QLatin1Char('0'))));
+    }
 }
 
 void FrmUtamaTest::longFieldShowsOnSeveralLines() {
     // A field of 2000 bytes is listed as one line of 14 + 5999 characters.
+    using velquist::ui::kLongestShownLine;
     TWindow window;
     window.Decode(2, QStringLiteral("AB~") + QString(2000, u'x'));
-    const QStringList lines = window.Output().toPlainText().split(u'\n');
-    QCOMPARE(lines.size(), 5); // "mtUnknown", the field 0 line, two full lines, the rest
-    QCOMPARE(lines[2].size(), velquist::ui::kLongestShownLine);
+    const QString text = window.Output().toPlainText();
+    const QStringList lines = text.split(u'\n');
+    QCOMPARE(lines.size(), 5); // "mtUnknown", the field 0 line, two display lines, the rest
+    QCOMPARE(lines[2].size(), kLongestShownLine);
     QVERIFY(lines[2].startsWith(QStringLiteral("DieField[1] = 78 78 ")));
-    QCOMPARE(lines[3].size(), 14 + 5999 - velquist::ui::kLongestShownLine);
+    QCOMPARE(lines[3].front(), QChar(velquist::ui::kContinuationMark));
+    QCOMPARE(lines[3].size(), 1 + 14 + 5999 - kLongestShownLine);
     QCOMPARE(lines[4], QString());
-    QCOMPARE(lines[2] + lines[3],
+    QCOMPARE(lines[2] + lines[3].mid(1),
              QStringLiteral("DieField[1] = ") + QStringList(2000, QStringLiteral("78")).join(u' '));
+
+    // The mark stands apart from the text and from control bytes.
+    const int mark = int(text.indexOf(lines[3]));
+    QVERIFY(BackgroundAt(window.Output(), mark).style() != Qt::NoBrush);
+    QCOMPARE(BackgroundAt(window.Output(), mark + 1).style(), Qt::NoBrush);
 }
 
 void FrmUtamaTest::errorLineGoesBelowTheOutput_data() {
@@ -295,9 +379,15 @@ void FrmUtamaTest::errorLineIsScrolledIntoView() {
 
     window.Decode(2, QStringLiteral("1~001"));
     QVERIFY(scrollBar.maximum() > 0);
-    QCOMPARE(scrollBar.value(), scrollBar.maximum());
     QVERIFY(window.Output().toPlainText().endsWith(
         QStringLiteral("DieField[200] = 43 44\nError: List index out of bounds (2)")));
+    // The error line lies wholly inside what the area shows.
+    QTextCursor errorLine(window.Output().document()->lastBlock());
+    const QRect start = window.Output().cursorRect(errorLine);
+    errorLine.movePosition(QTextCursor::EndOfBlock);
+    const QRect end = window.Output().cursorRect(errorLine);
+    const QRect shown = window.Output().viewport()->rect();
+    QVERIFY(shown.contains(start) && shown.contains(end));
 }
 
 void FrmUtamaTest::successReplacesErrorLines() {
@@ -361,6 +451,122 @@ void FrmUtamaTest::pasteReplacesInput() {
     QGuiApplication::clipboard()->setText(clipboard);
     QTest::mouseClick(&window.Get<QPushButton>("btnPaste"), Qt::LeftButton);
     QCOMPARE(window.InputLines(), input);
+}
+
+void FrmUtamaTest::pasteWithoutClipboardData_data() {
+    QTest::addColumn<bool>("byButton");
+    QTest::addColumn<bool>("cleared");
+    QTest::addColumn<QString>("input");
+
+    QTest::newRow("button, cleared clipboard") << true << true << QString();
+    QTest::newRow("button, clipboard data without formats") << true << false << QString();
+    QTest::newRow("Ctrl+V, cleared clipboard") << false << true << QStringLiteral("earlier");
+    QTest::newRow("Ctrl+V, clipboard data without formats")
+        << false << false << QStringLiteral("earlier");
+}
+
+// The clipboard of a fresh login, or after the program that copied has quit,
+// holds no data at all: pasting it leaves the input empty (the button) or as it
+// was (Ctrl+V), and the window goes on working.
+void FrmUtamaTest::pasteWithoutClipboardData() {
+    QFETCH(bool, byButton);
+    QFETCH(bool, cleared);
+    QFETCH(QString, input);
+
+    TWindow window;
+    window.Form.show();
+    window.Input().setPlainText(QStringLiteral("earlier"));
+    QTextCursor end = window.Input().textCursor();
+    end.movePosition(QTextCursor::End);
+    window.Input().setTextCursor(end);
+    if (cleared) {
+        QGuiApplication::clipboard()->clear();
+    } else {
+        QGuiApplication::clipboard()->setMimeData(new QMimeData);
+    }
+    if (byButton) {
+        QTest::mouseClick(&window.Get<QPushButton>("btnPaste"), Qt::LeftButton);
+    } else {
+        QTest::keyClick(&window.Input(), Qt::Key_V, Qt::ControlModifier);
+    }
+    QCOMPARE(window.InputLines(), input);
+
+    window.Decode(2, QStringLiteral("1~001~002~3"));
+    QCOMPARE(window.Output().toPlainText(), kOperationalCommand);
+}
+
+// A long pasted line is kept in paragraphs of whole display rows, so it shows
+// quickly and wraps as one line, and it decodes exactly as the same text in one.
+void FrmUtamaTest::longPastedLineWrapsAsOneLine() {
+    const QString line = QStringLiteral("41").repeated(20000);
+    TWindow window;
+    window.Form.show();
+    QGuiApplication::clipboard()->setText(line + QStringLiteral("\r\nABCD"));
+    QTest::mouseClick(&window.Get<QPushButton>("btnPaste"), Qt::LeftButton);
+    QCOMPARE(window.InputLines(), line + QStringLiteral("\nABCD"));
+    QVERIFY(window.Input().document()->blockCount() > 3);
+    QVERIFY(CutsEndFullRows(window.Input()));
+
+    QTest::mouseClick(&window.Get<QPushButton>("btnDo"), Qt::LeftButton);
+    const QString decoded = window.Output().toPlainText();
+    TWindow oneParagraph;
+    oneParagraph.Decode(0, line + QStringLiteral("\nABCD"));
+    QCOMPARE(oneParagraph.Input().document()->blockCount(), 2);
+    QCOMPARE(decoded, oneParagraph.Output().toPlainText());
+    QVERIFY(decoded.endsWith(QStringLiteral("41 41 00 AB CD\n")));
+
+    // Wider rows: the line is cut again to whole rows, its text unchanged.
+    window.Form.resize(window.Form.width() + 123, window.Form.height());
+    QCoreApplication::processEvents();
+    QCOMPARE(window.InputLines(), line + QStringLiteral("\nABCD"));
+    QVERIFY(CutsEndFullRows(window.Input()));
+}
+
+// Selecting, copying, pasting, Backspace and Delete work on the text as it is,
+// wherever a long line is cut into paragraphs.
+void FrmUtamaTest::editingAcrossCutsKeepsTheText() {
+    const QString text = Numbers(4000);
+    TWindow window;
+    window.Form.show();
+    TInputArea& input = window.Input();
+    QGuiApplication::clipboard()->setText(text);
+    QTest::mouseClick(&window.Get<QPushButton>("btnPaste"), Qt::LeftButton);
+    const int cut = input.document()->begin().next().position(); // starts the second paragraph
+    QVERIFY(TInputArea::IsContinuation(input.document()->begin().next()));
+
+    // Copy a selection across the cut: the text without a break.
+    QTextCursor selection(input.document());
+    selection.setPosition(cut - 7);
+    selection.setPosition(cut + 8, QTextCursor::KeepAnchor);
+    input.setTextCursor(selection);
+    QTest::keyClick(&input, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text();
+    QCOMPARE(copied.size(), 14); // 15 positions, one of them the cut
+    const qsizetype at = text.indexOf(copied);
+    QVERIFY(at > 0 && text.indexOf(copied, at + 1) < 0);
+
+    // Paste over it, then undo.
+    QGuiApplication::clipboard()->setText(QStringLiteral("xyz"));
+    QTest::keyClick(&input, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(input.Text(), QString(text).replace(at, copied.size(), QStringLiteral("xyz")));
+    QVERIFY(CutsEndFullRows(input));
+    QTest::keyClick(&input, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(input.Text(), text);
+
+    // Backspace at the start of the second paragraph deletes the character
+    // before it; Delete at the end of the first deletes the one after.
+    const int cutNow = input.document()->begin().next().position();
+    const qsizetype before = cutNow - 1; // characters in the first paragraph
+    QTextCursor cursor(input.document());
+    cursor.setPosition(cutNow);
+    input.setTextCursor(cursor);
+    QTest::keyClick(&input, Qt::Key_Backspace);
+    QCOMPARE(input.Text(), QString(text).remove(before - 1, 1));
+    cursor = QTextCursor(input.document());
+    cursor.setPosition(input.document()->begin().next().position() - 1);
+    input.setTextCursor(cursor);
+    QTest::keyClick(&input, Qt::Key_Delete);
+    QCOMPARE(input.Text(), QString(text).remove(before - 1, 2));
 }
 
 void FrmUtamaTest::enterInsertsNoLineBreak_data() {
@@ -514,7 +720,9 @@ void FrmUtamaTest::startLayout() {
     QCOMPARE(window.Form.windowTitle(), QStringLiteral("Velquist"));
     QCOMPARE(window.Form.size(), QSize(616, 435));
     const QRect screenArea = window.Form.screen()->availableGeometry();
-    QVERIFY((window.Form.geometry().center() - screenArea.center()).manhattanLength() <= 2);
+    // Centred, up to the rounding of a scaled screen's pixels (QT_SCALE_FACTOR).
+    const int rounding = 2 * qCeil(window.Form.devicePixelRatioF());
+    QVERIFY((window.Form.geometry().center() - screenArea.center()).manhattanLength() <= rounding);
 
     QCOMPARE(window.PlaceOf("mmDie"), QRect(0, 0, 616, 114));
     QCOMPARE(window.PlaceOf("pnlOption"), QRect(0, 117, 616, 44));
@@ -639,5 +847,5 @@ void FrmUtamaTest::aboutShowsDialogModally() {
     }
 }
 
-QTEST_MAIN(FrmUtamaTest)
+VELQUIST_UI_TEST_MAIN(FrmUtamaTest)
 #include "FrmUtamaTest.moc"

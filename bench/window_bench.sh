@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Times the window with a large message on a real X server (Xvfb, no window
+# manager): pasting 4 MiB of hex text through the clipboard, "Remove Space(s)"
+# on it, and decoding and showing the 2 MiB message it holds; prints the median
+# of RUNS runs of each (target: each under 250 ms).
+#
+#   bench/window_bench.sh [BUILD_DIR] [RUNS]     (defaults: build, 3)
+# The build needs -DVELQUIST_BUILD_BENCHMARKS=ON and the window
+# (-DVELQUIST_BUILD_UI=ON); Xvfb comes with the Debian package xvfb.
+set -euo pipefail
+
+build=${1:-build}
+runs=${2:-3}
+bench="$build/bench/velquist_window_bench"
+[ -x "$bench" ] || { echo "no $bench: build with -DVELQUIST_BUILD_BENCHMARKS=ON" >&2; exit 2; }
+command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 2; }
+
+QT_QPA_PLATFORM=xcb exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    "$bench" "$runs"
