@@ -10,6 +10,7 @@
 #include "velquist/Decode.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <ostream>
 
@@ -145,6 +146,51 @@ TEST_F(TsharkTest, DissectsEveryClassInBothDirections) {
                   c.Luno.empty() ? std::vector<std::string>{} : std::vector{c.Luno});
         ExpectFieldsOf(message, c.Message, base);
         ExpectLinesOf(message, c.Message, base);
+    }
+}
+
+// Every value of the key, at any depth of the JSON, in document order.
+void Collect(const nlohmann::json& json, const std::string& key, std::vector<nlohmann::json>& out) {
+    if (json.is_object()) {
+        for (const auto& [name, value] : json.items()) {
+            if (name == key) {
+                out.push_back(value);
+            } else {
+                Collect(value, key, out);
+            }
+        }
+    } else if (json.is_array()) {
+        for (const auto& value : json) {
+            Collect(value, key, out);
+        }
+    }
+}
+
+TEST_F(TsharkTest, ExportsEveryLineAsJson) {
+    const std::string messages[] = {capture::ConsumerRequest("001", '1'),
+                                    capture::FunctionCommand("001", '1')};
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    capture.Send(conversation, TSide::Client, Framed(messages[0]), kStart);
+    capture.Send(conversation, TSide::Server, Framed(messages[1]), kStart + 1s);
+    const auto run =
+        FTshark.Run(capture, Join(kDecodeAs, {"-T", "json", "--no-duplicate-keys", "-Y", "d912"}));
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const auto packets = nlohmann::json::parse(run.Out);
+    ASSERT_EQ(packets.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const TDecodeResult decoded = DecodeMessage(messages[i], {true, false});
+        std::vector<nlohmann::json> types, lines;
+        Collect(packets[i], "d912.type", types);
+        Collect(packets[i], "d912.line", lines);
+        ASSERT_EQ(types.size(), 1u);
+        EXPECT_EQ(types[0], MsgTypeName(decoded.Type));
+        ASSERT_EQ(lines.size(), 1u);
+        ASSERT_EQ(lines[0].size(), decoded.Lines.size());
+        for (std::size_t l = 0; l < decoded.Lines.size(); ++l) {
+            EXPECT_EQ(lines[0][l], decoded.LineText(decoded.Lines[l]));
+        }
     }
 }
 
