@@ -327,24 +327,29 @@ INSTANTIATE_TEST_SUITE_P(Framings, TsharkFramingTest,
 // interleaved, with the same coordination number; and a second connection whose
 // terminal is also 001.
 TCaptureWriter TwoTerminals() {
+    struct TSend {
+        bool OtherConnection;
+        TSide From;
+        std::string Message;
+        std::chrono::milliseconds At; // after the connections open, plus 10 s
+    };
+    const TSend sends[] = {
+        {false, TSide::Client, capture::ConsumerRequest("001", '1'), 0ms},
+        {false, TSide::Client, capture::ConsumerRequest("002", '1'), 100ms},
+        {true, TSide::Client, capture::ConsumerRequest("001", '1'), 200ms},
+        {false, TSide::Server, capture::FunctionCommand("002", '1'), 350ms},
+        {true, TSide::Server, capture::FunctionCommand("001", '1'), 400ms},
+        {false, TSide::Server, capture::FunctionCommand("001", '1'), 500ms},
+        {false, TSide::Client, capture::SolicitedStatus("001", 'B'), 600ms},
+        {false, TSide::Client, capture::SolicitedStatus("002", '9'), 750ms},
+    };
     TCaptureWriter capture;
     const auto link = capture.Open(kTerminal, kHost, kStart);
     const auto other = capture.Open(kOtherTerminal, kHost, kStart);
-    capture.Send(link, TSide::Client, Framed(capture::ConsumerRequest("001", '1')), kStart + 10s);
-    capture.Send(link, TSide::Client, Framed(capture::ConsumerRequest("002", '1')),
-                 kStart + 10s + 100ms);
-    capture.Send(other, TSide::Client, Framed(capture::ConsumerRequest("001", '1')),
-                 kStart + 10s + 200ms);
-    capture.Send(link, TSide::Server, Framed(capture::FunctionCommand("002", '1')),
-                 kStart + 10s + 350ms);
-    capture.Send(other, TSide::Server, Framed(capture::FunctionCommand("001", '1')),
-                 kStart + 10s + 400ms);
-    capture.Send(link, TSide::Server, Framed(capture::FunctionCommand("001", '1')),
-                 kStart + 10s + 500ms);
-    capture.Send(link, TSide::Client, Framed(capture::SolicitedStatus("001", 'B')),
-                 kStart + 10s + 600ms);
-    capture.Send(link, TSide::Client, Framed(capture::SolicitedStatus("002", '9')),
-                 kStart + 10s + 750ms);
+    for (const auto& send : sends) {
+        capture.Send(send.OtherConnection ? other : link, send.From, Framed(send.Message),
+                     kStart + 10s + send.At);
+    }
     return capture;
 }
 
