@@ -16,12 +16,20 @@ constexpr char kSO = '\x0E';
 constexpr char kSI = '\x0F';
 constexpr char kESC = '\x1B';
 
-// Bytes [Low, High) of the data: where a piece of processed text came from.
-struct TSpan {
-    std::size_t Low = std::numeric_limits<std::size_t>::max();
-    std::size_t High = 0;
+// Blanks that an SO inserts, kept as characters where each run knows its bytes.
+constexpr std::size_t kLiteralBlanks = 32;
+constexpr std::string_view kBlanks = "                                ";
+static_assert(kBlanks.size() == kLiteralBlanks);
 
-    static TSpan Of(std::size_t at) { return {at, at + 1}; }
+// Bytes [Low, High) of the data: where a piece of processed text came from.
+// Thirty-two bits, as there may be a span for every few bytes of the data.
+struct TSpan {
+    std::uint32_t Low = std::numeric_limits<std::uint32_t>::max();
+    std::uint32_t High = 0;
+
+    static TSpan Of(std::size_t at) {
+        return {static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(at + 1)};
+    }
     bool Empty() const { return High <= Low; }
     void Add(const TSpan& other) {
         if (!other.Empty()) {
@@ -39,7 +47,10 @@ struct TSpan {
 // bytes it came from.
 class TTail {
 public:
-    explicit TTail(bool keepSources) : FKeepSources(keepSources) {}
+    // The tail of `data` (the processed text is about as long as the data).
+    TTail(std::string_view data, bool keepSources) : FKeepSources(keepSources) {
+        FChars.reserve(data.size());
+    }
 
     bool Empty() const { return FRuns.empty(); }
 
@@ -47,17 +58,18 @@ public:
     void PushByte(char c, std::size_t at) {
         FChars.push_back(c);
         ++FSize;
-        // Without sources any text joins the run before; with them, only the
-        // next byte of a run that shows its bytes one for one.
-        if (CanGrowTop(false, 1) &&
-            (!FKeepSources || (FRuns.back().Charwise && FSources.back().Low == at + 1))) {
-            ++FRuns.back().Count;
-            if (FKeepSources) {
-                FSources.back().Low = at;
-            }
+        if (!FKeepSources) {
+            GrowOrPush(1);
             return;
         }
-        Push({1, false, true}, TSpan::Of(at));
+        // The next byte of a run that shows its bytes one for one extends it.
+        if (CanGrowTop(false, 1) && FRuns.back().Charwise && FSources.back().Low == at + 1 &&
+            JoinsTop(std::string_view(&c, 1))) {
+            ++FRuns.back().Count;
+            FSources.back().Low = at;
+            return;
+        }
+        JoinOrPush(std::string_view(&c, 1), TSpan::Of(at), true);
     }
 
     // Text put in for the bytes `from`.
@@ -66,14 +78,19 @@ public:
             FChars.push_back(*c);
         }
         FSize += text.size();
-        if (!FKeepSources && CanGrowTop(false, text.size())) {
-            FRuns.back().Count += static_cast<std::uint32_t>(text.size());
+        if (!FKeepSources) {
+            GrowOrPush(text.size());
             return;
         }
-        Push({static_cast<std::uint32_t>(text.size()), false, false}, from);
+        JoinOrPush(text, from, false);
     }
 
     void PushBlanks(std::size_t count, const TSpan& from) {
+        if (FKeepSources && count <= kLiteralBlanks) {
+            // A few blanks join the text around them, as one run per line.
+            PushText(kBlanks.substr(0, count), from);
+            return;
+        }
         FSize += count;
         if (CanGrowTop(true, count) && (!FKeepSources || FSources.back().Low == from.High)) {
             FRuns.back().Count += static_cast<std::uint32_t>(count);
@@ -82,7 +99,7 @@ public:
             }
             return;
         }
-        Push({static_cast<std::uint32_t>(count), true, false}, from);
+        Push({static_cast<std::uint32_t>(count), true, false, false}, from);
     }
 
     // Takes the first character off the tail, as a text of one character (of
@@ -125,11 +142,11 @@ public:
     }
 
     // The text, first character first, each run shown for the bytes of `data`
-    // it came from.
+    // it came from (without sources, all of it for all of the data).
     void PutTo(TTextOut& out, std::string_view data) const {
         if (!FKeepSources) {
             out.Reserve(FSize);
-            out.Write(TFrom(), [this](std::string& text) {
+            out.Write(TFrom::Bytes(data), [this](std::string& text) {
                 for (std::size_t i = FRuns.size(), chars = FChars.size(); i-- > 0;) {
                     AppendRun(text, i, chars);
                 }
@@ -140,6 +157,8 @@ public:
             out.Put({}, TFrom::Bytes(data)); // nothing to show for these bytes
             return;
         }
+        out.Reserve(FSize);
+        out.ReserveLines(FRuns.size()); // a run ends one line at the most
         for (std::size_t i = FRuns.size(), chars = FChars.size(); i-- > 0;) {
             const TSpan& source = FSources[i];
             const std::string_view bytes = data.substr(source.Low, source.High - source.Low);
@@ -153,12 +172,55 @@ private:
         std::uint32_t Count; // characters of the tail in the run; a longer one is split
         bool Blanks;         // blanks, kept as a count; otherwise characters in FChars
         bool Charwise;       // character i of the run shows byte Source.Low + i
+        bool BreakWithin;    // a line break but at its end, as put in (taken off since, perhaps)
     };
 
     // Whether `count` more characters of the kind join the run on top.
     bool CanGrowTop(bool blanks, std::size_t count) const {
         return !FRuns.empty() && FRuns.back().Blanks == blanks &&
                count <= std::numeric_limits<std::uint32_t>::max() - FRuns.back().Count;
+    }
+
+    // Without sources: text joins the run of text on top, or starts one.
+    void GrowOrPush(std::size_t count) {
+        if (CanGrowTop(false, count)) {
+            FRuns.back().Count += static_cast<std::uint32_t>(count);
+        } else {
+            Push({static_cast<std::uint32_t>(count), false, false, false}, {});
+        }
+    }
+
+    // With sources, whether `text`, just put in front of the run on top, may
+    // join it: no line break in the text, none within the run but at its end,
+    // and none made where they meet. A run then shows on one line (ending it,
+    // perhaps), and a line shows the bytes of its runs.
+    bool JoinsTop(std::string_view text) const {
+        if (!CanGrowTop(false, text.size()) || FRuns.back().BreakWithin || HasLineBreak(text)) {
+            return false;
+        }
+        const char first = FChars[FChars.size() - 1 - text.size()]; // the run's first character
+        return !(text.back() == '\r' && first == '\n');
+    }
+
+    // With sources: `text` (already in FChars) for the bytes `from` joins the run
+    // on top, or starts a run of its own.
+    void JoinOrPush(std::string_view text, const TSpan& from, bool charwise) {
+        if (JoinsTop(text)) {
+            FRuns.back().Count += static_cast<std::uint32_t>(text.size());
+            FRuns.back().Charwise = false;
+            FSources.back().Add(from);
+            return;
+        }
+        Push({static_cast<std::uint32_t>(text.size()), false, charwise, HasBreakWithin(text)},
+             from);
+    }
+
+    static bool HasLineBreak(std::string_view text) { return text.find("\r\n") != text.npos; }
+
+    // A line break anywhere but as the last two characters.
+    static bool HasBreakWithin(std::string_view text) {
+        const std::size_t at = text.find("\r\n");
+        return at != text.npos && at + 2 < text.size();
     }
 
     void Push(TRun run, TSpan source) {
@@ -198,8 +260,14 @@ private:
 
 } // namespace
 
+// Whether the text of `data` keeps the bytes each run came from: where lines
+// are kept, and the data's offsets fit a span.
+bool KeepSources(const TTextOut& out, std::string_view data) {
+    return out.KeepsLines() && data.size() < std::numeric_limits<std::uint32_t>::max();
+}
+
 void PutScreenData(TTextOut& out, std::string_view screenData) {
-    TTail tail(out.KeepsLines());
+    TTail tail(screenData, KeepSources(out, screenData));
     for (std::size_t i = screenData.size(); i-- > 0;) {
         if (screenData[i] != kSI) {
             tail.PushByte(screenData[i], i);
@@ -214,15 +282,12 @@ void PutScreenData(TTextOut& out, std::string_view screenData) {
 }
 
 void PutPrinterData(TTextOut& out, std::string_view printerData) {
-    TTail tail(out.KeepsLines());
+    TTail tail(printerData, KeepSources(out, printerData));
     for (std::size_t i = printerData.size(); i-- > 0;) {
         const char c = printerData[i];
         TSpan from = TSpan::Of(i);
         switch (c) {
-        case kLF:
-            tail.PushByte(c, i);
-            tail.PushText("\r", from);
-            break;
+        case kLF: tail.PushText("\r\n", from); break;
         case kSO: {
             const std::string count = tail.Take(from);
             const int blanks = count.empty() ? 0 : static_cast<unsigned char>(count.front()) - 48;

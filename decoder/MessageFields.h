@@ -24,7 +24,7 @@ void TDieboldMsg::ForEachField(std::size_t first, TVisit&& visit) const {
     if (firstField == nullptr) {
         return;
     }
-    const std::string_view message(FMessage);
+    const std::string_view message = FMessage;
     std::size_t start = static_cast<std::size_t>(firstField->data() - message.data());
     for (std::size_t i = first;; ++i) {
         const std::size_t end = FieldEnd(message, start);

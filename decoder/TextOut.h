@@ -115,6 +115,14 @@ public:
     // Room for `more` characters, and for a short text after them: a text of
     // gigabytes is never moved to make room for its last line.
     void Reserve(std::size_t more) { FText.reserve(FText.size() + more + kReserveSlack); }
+
+    // Room for about `more` lines, where they are kept: a text of a hundred
+    // thousand short lines is not moved to make room for them.
+    void ReserveLines(std::size_t more) {
+        if (FKeepLines) {
+            FLines.reserve(FLines.size() + more + 1);
+        }
+    }
     std::size_t Size() const { return FText.size(); }
     bool KeepsLines() const { return FKeepLines; }
 

@@ -75,12 +75,21 @@ std::vector<TByteRange> FieldTable(std::string_view message) {
 }
 
 TDieboldMsg::TDieboldMsg(std::string_view message, const TDecodeOptions& options)
+    : FOwnMessage(message), FMessage(FOwnMessage), FOptions(options) {
+    Build();
+}
+
+TDieboldMsg::TDieboldMsg(std::string_view message, const TDecodeOptions& options, TBorrowed)
     : FMessage(message), FOptions(options) {
-    if (message.empty()) {
+    Build();
+}
+
+void TDieboldMsg::Build() {
+    if (FMessage.empty()) {
         throw EDecodeError("Empty message");
     }
     FMsgType = ClassifyMessage(FMessage);
-    TTextOut out(FMessage, options.Structure);
+    TTextOut out(FMessage, FOptions.Structure);
     Decode(out);
     FDecodedText = out.TakeText();
     FLines = out.TakeLines();
@@ -89,7 +98,7 @@ TDieboldMsg::TDieboldMsg(std::string_view message, const TDecodeOptions& options
 const std::string_view* TDieboldMsg::FindField(std::size_t i) const {
     while (i >= FFields.size() && FNextField != kNoMoreFields) {
         const std::size_t end = FieldEnd(FMessage, FNextField);
-        FFields.push_back(std::string_view(FMessage).substr(FNextField, end - FNextField));
+        FFields.push_back(FMessage.substr(FNextField, end - FNextField));
         FNextField = end == FMessage.size() ? kNoMoreFields : end + 1;
     }
     return i < FFields.size() ? &FFields[i] : nullptr;
@@ -129,11 +138,14 @@ void TDieboldMsg::PutFieldListing(TTextOut& out) const {
     // "DieField[i] = " and the field's hex pairs: the text is sized once.
     constexpr std::size_t kLineText = std::string_view("DieField[] = \r\n").size();
     std::size_t size = MsgTypeName(FMsgType).size() + 2;
-    ForEachField(0, [&size](std::size_t i, std::string_view field) {
+    std::size_t lines = 1;
+    ForEachField(0, [&size, &lines](std::size_t i, std::string_view field) {
         size += kLineText + DecimalDigits(i) + (field.empty() ? 0 : field.size() * 3 - 1);
+        ++lines;
         return true;
     });
     out.Reserve(size);
+    out.ReserveLines(lines);
 
     out.Put(MsgTypeName(FMsgType), TFrom());
     out.Put("\r\n", TFrom());
@@ -154,7 +166,7 @@ TDecodeResult DecodeMessage(std::string_view message, const TDecodeOptions& opti
             if (options.Structure) {
                 result.Fields = FieldTable(message);
             }
-            TDieboldMsg decoded(message, options);
+            TDieboldMsg decoded(message, options, TDieboldMsg::TBorrowed{});
             result.Type = decoded.MsgType();
             result.Text = std::move(decoded).TakeDecodedText();
             result.Lines = std::move(decoded).TakeLines();

@@ -5,6 +5,7 @@
 // The global allocation functions are replaced by ones that can be told to fail
 // at the n-th allocation from now, and every n is tried in turn.
 
+#include "ReplacedAllocation.h"
 #include "TestUtil.h"
 #include "velquist/UDiebold.h"
 
@@ -35,22 +36,10 @@ void* Allocate(std::size_t size) {
 
 } // namespace
 
-void* operator new(std::size_t size) {
+void* AllocateBlock(std::size_t size) {
     return Allocate(size);
 }
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
+void FreeBlock(void* block) noexcept {
     std::free(block);
 }
 

@@ -8,6 +8,7 @@
 
 #include "FrmUtama.h"
 #include "InputArea.h"
+#include "ReplacedAllocation.h"
 #include "TestMain.h"
 
 #include <QComboBox>
@@ -45,22 +46,10 @@ public:
 
 } // namespace
 
-void* operator new(std::size_t size) {
+void* AllocateBlock(std::size_t size) {
     return Allocate(size);
 }
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
+void FreeBlock(void* block) noexcept {
     std::free(block);
 }
 

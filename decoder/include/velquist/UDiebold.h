@@ -75,6 +75,14 @@ public:
     static std::string DecodeCardAndPrinter(std::string_view field);
 
 private:
+    friend TDecodeResult DecodeMessage(std::string_view message, const TDecodeOptions& options);
+
+    // The decode of a message that outlives the object, read where it is.
+    struct TBorrowed {};
+    TDieboldMsg(std::string_view message, const TDecodeOptions& options, TBorrowed);
+
+    void Build(); // everything the constructor does
+
     // Field i of the message; throws "List index out of bounds (i)" past the last.
     std::string_view Field(std::size_t i) const;
     const std::string_view* FindField(std::size_t i) const; // null past the last
@@ -100,7 +108,8 @@ private:
     void DecodeUnsolicitedStatus(TTextOut& out, std::string_view deviceId) const;
     void DecodeWriteCommand(TTextOut& out);
 
-    const std::string FMessage;
+    const std::string FOwnMessage;   // the message, unless it is borrowed
+    const std::string_view FMessage; // the message the fields are views of
     const TDecodeOptions FOptions;
     // The fields found so far: a message of a million fields needs only the
     // first few by number, and the rest once, in order.
