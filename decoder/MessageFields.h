@@ -12,6 +12,9 @@ namespace velquist {
 
 // Where the field that starts at `start` ends: at the next FS, or at the end.
 inline std::size_t FieldEnd(std::string_view message, std::size_t start) {
+    if (start >= message.size()) {
+        return message.size(); // memchr wants a real address, even for nothing
+    }
     const void* fs = std::memchr(message.data() + start, kFS, message.size() - start);
     return fs == nullptr ? message.size()
                          : static_cast<std::size_t>(static_cast<const char*>(fs) - message.data());

@@ -425,8 +425,7 @@ int DissectPdu(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, void*) {
                             static_cast<guint32>(*announced));
     }
     const gint length = tvb_reported_length_remaining(tvb, headerLength);
-    // An empty message is a view of nothing at a real address: tvb_get_ptr gives
-    // none, and the decoder may hand the address to memchr.
+    // tvb_get_ptr gives no address for an empty message.
     const auto* bytes =
         length == 0 ? "" : reinterpret_cast<const char*>(tvb_get_ptr(tvb, headerLength, length));
 
