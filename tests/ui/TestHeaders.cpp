@@ -1,0 +1,1 @@
+// The Qt headers the window's test programs share, parsed once for all of them.
