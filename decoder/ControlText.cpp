@@ -215,10 +215,15 @@ private:
              from);
     }
 
-    static bool HasLineBreak(std::string_view text) { return text.find("\r\n") != text.npos; }
+    static bool HasLineBreak(std::string_view text) {
+        return text.size() >= 2 && text.find("\r\n") != text.npos;
+    }
 
     // A line break anywhere but as the last two characters.
     static bool HasBreakWithin(std::string_view text) {
+        if (text.size() < 3) {
+            return false;
+        }
         const std::size_t at = text.find("\r\n");
         return at != text.npos && at + 2 < text.size();
     }

@@ -12,7 +12,7 @@ constexpr std::string_view kBlanks = "                ";
 
 // The first CR in [first, last), or null; most pieces are a few characters long.
 const char* FindCr(const char* first, const char* last) {
-    constexpr std::ptrdiff_t kShort = 32;
+    constexpr std::ptrdiff_t kShort = 8;
     if (last - first >= kShort) {
         return static_cast<const char*>(
             std::memchr(first, '\r', static_cast<std::size_t>(last - first)));
@@ -37,16 +37,6 @@ bool TTextOut::Locate(std::string_view bytes, TByteRange& range) const {
     }
     range = {static_cast<std::size_t>(at - begin), bytes.size()};
     return true;
-}
-
-void TTextOut::Put(std::string_view text) {
-    Put(text, TFrom::Chars(text)); // tied to the message only if it is a view into it
-}
-
-void TTextOut::Put(std::string_view text, const TFrom& from) {
-    const std::size_t start = FText.size();
-    FText.append(text);
-    Note(start, from);
 }
 
 void TTextOut::PutFormat(std::string_view templ, std::initializer_list<TFmtArg> args) {
@@ -96,9 +86,6 @@ void TTextOut::PutFormat(std::string_view templ, std::initializer_list<TFmtArg> 
 }
 
 void TTextOut::Note(std::size_t start, const TFrom& from) {
-    if (!FKeepLines) {
-        return;
-    }
     const std::size_t end = FText.size();
     TByteRange source;
     const bool located = from.IsSet() && Locate(from.View(), source);
@@ -111,18 +98,20 @@ void TTextOut::Note(std::size_t start, const TFrom& from) {
         AddToLine(charwise ? TByteRange{source.Offset + (first - start), last - first} : source);
     };
 
-    if (start == end) {
-        addSegment(start, end); // an empty value still says where it stands
+    const char* const text = FText.data();
+    // A CR that ended the text so far and the LF that begins this piece.
+    const bool joined =
+        start > FLineStart && start < end && text[start - 1] == '\r' && text[start] == '\n';
+    if (!joined && FindCr(text + start, text + end) == nullptr) {
+        addSegment(start, end); // all on the line being written (an empty value too)
         return;
     }
 
     std::size_t lineStart = start;
-    // A CR that ended the text so far and the LF that begins this piece.
-    if (start > FLineStart && FText[start - 1] == '\r' && FText[start] == '\n') {
+    if (joined) {
         CloseLine(start - 1, start + 1);
         lineStart = start + 1;
     }
-    const char* const text = FText.data();
     for (std::size_t at = lineStart; at + 1 < end;) {
         const char* found = FindCr(text + at, text + end - 1);
         if (found == nullptr) {

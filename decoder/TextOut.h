@@ -97,8 +97,14 @@ public:
     TTextOut(std::string_view message, bool keepLines) : FMessage(message), FKeepLines(keepLines) {}
 
     // Fixed text, or a view into the message (a copy of those bytes).
-    void Put(std::string_view text);
-    void Put(std::string_view text, const TFrom& from);
+    void Put(std::string_view text) { Put(text, TFrom::Chars(text)); }
+    void Put(std::string_view text, const TFrom& from) {
+        const std::size_t start = FText.size();
+        FText.append(text);
+        if (FKeepLines) {
+            Note(start, from);
+        }
+    }
 
     // The template with its placeholders replaced, in order, by `args`. A
     // placeholder without a value is left out; "%%" stands for a single "%".
@@ -109,7 +115,9 @@ public:
     void Write(const TFrom& from, TWrite&& write) {
         const std::size_t start = FText.size();
         write(FText);
-        Note(start, from);
+        if (FKeepLines) {
+            Note(start, from);
+        }
     }
 
     // Room for `more` characters, and for a short text after them: a text of
@@ -136,8 +144,9 @@ private:
     // The message bytes `bytes` are, when they are some.
     bool Locate(std::string_view bytes, TByteRange& range) const;
 
-    // Registers the text appended since `start`: splits it into lines and adds
-    // its source to each line it has characters on.
+    // Registers the text appended since `start`, where lines are kept: splits
+    // it into lines and adds its source to each line it has characters on. A
+    // view into the message, put as it is, shows those bytes.
     void Note(std::size_t start, const TFrom& from);
     void AddToLine(const TByteRange& range);
     void CloseLine(std::size_t end, std::size_t nextStart);
