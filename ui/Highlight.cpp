@@ -78,9 +78,17 @@ TAreaHighlight::TAreaHighlight(QPlainTextEdit& area, TReach reach) : FArea(area)
     FArea.viewport()->installEventFilter(this);
 }
 
-void TAreaHighlight::Show(std::vector<TPositionRun> runs) {
-    if (runs.empty() && FRuns.empty()) {
+void TAreaHighlight::Show(std::vector<TPositionRun> runs, std::optional<int> reveal) {
+    const std::optional<int> top = reveal ? TopLineFor(*reveal) : std::nullopt;
+    if (runs == FRuns && !top) {
         return;
+    }
+    if (top) {
+        // Dropped while they are near the view, the old selections are quick
+        // to repaint away.
+        FRuns.clear();
+        FArea.setExtraSelections({});
+        FArea.verticalScrollBar()->setValue(*top);
     }
     FRuns = std::move(runs);
     Refresh();
@@ -100,20 +108,6 @@ TPositionRun TAreaHighlight::Shown() const {
     return {top.position(), bottom.position() + bottom.length() - 1};
 }
 
-TPositionRun TAreaHighlight::Near() const {
-    const QTextDocument& document = *FArea.document();
-    const QTextBlock top = FArea.cursorForPosition(QPoint(0, 0)).block();
-    const QTextBlock bottom =
-        FArea.cursorForPosition(QPoint(0, std::max(0, FArea.viewport()->height() - 1))).block();
-    const int shown = bottom.blockNumber() - top.blockNumber() + 1;
-    const QTextBlock first = document.findBlockByNumber(std::max(0, top.blockNumber() - shown));
-    QTextBlock last = document.findBlockByNumber(bottom.blockNumber() + shown);
-    if (!last.isValid()) {
-        last = document.lastBlock();
-    }
-    return {first.position(), last.position() + last.length() - 1};
-}
-
 bool TAreaHighlight::ShowsAny(const std::vector<TPositionRun>& runs) const {
     const TPositionRun shown = Shown();
     return std::any_of(runs.begin(), runs.end(), [&shown](const TPositionRun& run) {
@@ -121,47 +115,46 @@ bool TAreaHighlight::ShowsAny(const std::vector<TPositionRun>& runs) const {
     });
 }
 
-void TAreaHighlight::Reveal(int position) {
-    QTextDocument& document = *FArea.document();
+std::optional<int> TAreaHighlight::TopLineFor(int position) const {
+    const QTextDocument& document = *FArea.document();
     const QTextBlock block = document.findBlock(position);
     if (!block.isValid()) {
-        return;
+        return std::nullopt;
     }
     const TPositionRun shown = Shown();
     if (position >= shown.Start && position <= shown.End) {
         // Measuring a paragraph the area shows is quick; one far away is not.
-        QTextCursor cursor(&document);
+        QTextCursor cursor(FArea.document());
         cursor.setPosition(position);
         const QRect at = FArea.cursorRect(cursor);
         if (at.top() >= 0 && at.bottom() < FArea.viewport()->height()) {
-            return;
+            return std::nullopt;
         }
     }
     // The scroll bar counts display lines, which a paragraph knows once it is
     // laid out.
     document.documentLayout()->blockBoundingRect(block);
     const QTextLine line = block.layout()->lineForTextPosition(position - block.position());
-    FArea.verticalScrollBar()->setValue(block.firstLineNumber() +
-                                        (line.isValid() ? line.lineNumber() : 0));
+    return block.firstLineNumber() + (line.isValid() ? line.lineNumber() : 0);
 }
 
 void TAreaHighlight::Refresh() {
     QList<QTextEdit::ExtraSelection> selections;
     if (!FRuns.empty()) {
         QTextDocument& document = *FArea.document();
-        const TPositionRun near = Near();
+        const TPositionRun shown = Shown();
         const int last = document.characterCount() - 1;
         // A whole line takes its line break along, so the highlight runs on to
         // the right edge of the area.
         const int lineBreak = FReach == TReach::WholeLines ? 1 : 0;
         const QTextCharFormat format = HighlightFormat(FArea, FReach);
         auto run = std::lower_bound(
-            FRuns.begin(), FRuns.end(), near.Start,
+            FRuns.begin(), FRuns.end(), shown.Start,
             [lineBreak](const TPositionRun& r, int start) { return r.End + lineBreak <= start; });
         const qsizetype first = selections.size();
-        for (; run != FRuns.end() && run->Start <= near.End; ++run) {
-            const int start = std::max(run->Start, near.Start);
-            const int end = std::min({run->End + lineBreak, near.End + 1, last});
+        for (; run != FRuns.end() && run->Start <= shown.End; ++run) {
+            const int start = std::max(run->Start, shown.Start);
+            const int end = std::min({run->End + lineBreak, shown.End + 1, last});
             if (start < end) {
                 selections.append(Selection(document, start, end, format));
             }
@@ -223,10 +216,9 @@ void TDecodeLinks::FollowInput() {
             lines.push_back(FTie->Lines.RunOf(line));
         }
     }
-    if (!lines.empty() && !FOutputHighlight.ShowsAny(lines)) {
-        FOutputHighlight.Reveal(lines.front().Start);
-    }
-    FOutputHighlight.Show(std::move(lines));
+    const bool inView = lines.empty() || FOutputHighlight.ShowsAny(lines);
+    const std::optional<int> first = inView ? std::nullopt : std::optional(lines.front().Start);
+    FOutputHighlight.Show(std::move(lines), first);
 }
 
 void TDecodeLinks::FollowOutput() {
@@ -246,10 +238,9 @@ void TDecodeLinks::ShowInput(std::optional<TByteRange> bytes) {
             runs.push_back(FTie->Places.RunOf(span));
         }
     }
-    if (!runs.empty()) {
-        FInputHighlight.Reveal(runs.front().Start);
-    }
-    FInputHighlight.Show(std::move(runs));
+    const std::optional<int> first =
+        runs.empty() ? std::nullopt : std::optional(runs.front().Start);
+    FInputHighlight.Show(std::move(runs), first);
 }
 
 void TDecodeLinks::InputRecut() {

@@ -39,10 +39,11 @@ QColor Blend(const QColor& a, const QColor& b, float share);
 // The background of highlighted text in an area of `palette`.
 QColor HighlightColour(const QPalette& palette);
 
-// A highlight over runs of a text area's document positions. Only the runs near
-// what the area shows become extra selections, and they follow as the area
-// scrolls or changes size: a text area measures every extra selection it is
-// given, which would take seconds for the trace lines of a large message.
+// A highlight over runs of a text area's document positions. Only the runs in
+// the paragraphs the area shows become extra selections, and they follow as
+// the area scrolls or changes size: a text area lays out every paragraph an
+// extra selection touches, and every one between the view and a selection it
+// drops, which for a large message would take seconds.
 class TAreaHighlight : public QObject {
     Q_OBJECT
 
@@ -55,15 +56,13 @@ public:
     TAreaHighlight(QPlainTextEdit& area, TReach reach);
 
     // Highlights `runs` (ascending, apart from each other) and nothing else.
-    void Show(std::vector<TPositionRun> runs);
+    // With `reveal`, first scrolls the display line of that position to the top
+    // of the area, unless the area shows it whole already.
+    void Show(std::vector<TPositionRun> runs, std::optional<int> reveal = std::nullopt);
     void Clear() { Show({}); }
 
     // Whether the area shows any part of `runs` now.
     bool ShowsAny(const std::vector<TPositionRun>& runs) const;
-
-    // Scrolls the display line of `position` to the top of the area, unless
-    // the area shows it whole already.
-    void Reveal(int position);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,9 +70,10 @@ protected:
 private:
     // The positions of the paragraphs the area shows.
     TPositionRun Shown() const;
-    // Those and as many paragraphs again above and below.
-    TPositionRun Near() const;
-    // Sets the extra selections for the runs near what the area shows.
+    // The scroll bar value that brings the display line of `position` to the
+    // top; none when the area shows it whole.
+    std::optional<int> TopLineFor(int position) const;
+    // Sets the extra selections for the runs the area shows.
     void Refresh();
 
     QPlainTextEdit& FArea;
