@@ -245,6 +245,9 @@ void TDecodeLinks::ShowInput(std::optional<TByteRange> bytes) {
 
 void TDecodeLinks::InputRecut() {
     if (FTie) {
+        // The paragraphs were filled anew, so the selections went with the old
+        // ones, even where the highlight keeps its positions.
+        FInputHighlight.Clear();
         FTie->Places = TInputPlaces(FInput.Text(), FInput.Cuts());
         ShowInput(FTie->InputShows);
     }

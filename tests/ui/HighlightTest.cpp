@@ -603,6 +603,14 @@ void HighlightTest::resizingKeepsTheHighlight() {
     QCOMPARE(firstCut(), widerCut);
     QCOMPARE(input.Text(), text);
     QCOMPARE(MarkedInput(input), marked);
+
+    // A field before both cuts keeps its positions, and its highlight.
+    QVERIFY(PutCaretOnLine(window.Output(), QStringLiteral("DieField[1] = 41")));
+    const QString first = QString(text).replace(2, 1, QStringLiteral("[A]"));
+    QCOMPARE(MarkedInput(input), first);
+    resize(width);
+    QCOMPARE(firstCut(), cut);
+    QCOMPARE(MarkedInput(input), first);
 }
 
 VELQUIST_UI_TEST_MAIN(HighlightTest)
