@@ -63,6 +63,24 @@ void operator delete(void* block, std::size_t) noexcept {
 void operator delete[](void* block, std::size_t) noexcept {
     std::free(block);
 }
+// The nothrow forms too (the standard library's temporary buffers use them), so
+// that every block is allocated and freed by the same pair.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+    return operator new(size, nothrow);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
 
 class DecodeOutOfMemoryTest : public QObject {
     Q_OBJECT
