@@ -79,8 +79,8 @@ private:
     TAnchorPanel* pnlAct = nullptr;
     QPushButton* btnAbout = nullptr;
 
-    // Ties the output lines to the input characters. A member, so it goes before
-    // the text areas it watches (child widgets go after the members).
+    // Ties the output lines to the input characters. A member, so it is
+    // destroyed before the text areas it watches, which are child widgets.
     std::unique_ptr<TDecodeLinks> FLinks;
 };
 

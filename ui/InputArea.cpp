@@ -106,10 +106,12 @@ std::vector<qsizetype> TInputArea::Cuts() const {
     std::vector<qsizetype> cuts;
     qsizetype offset = 0;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (IsContinuation(block) && block != document()->begin()) {
-            cuts.push_back(offset);
-        } else if (block != document()->begin()) {
-            ++offset; // the line break before it
+        if (block != document()->begin()) {
+            if (IsContinuation(block)) {
+                cuts.push_back(offset);
+            } else {
+                ++offset; // the line break before it
+            }
         }
         offset += block.length() - 1;
     }

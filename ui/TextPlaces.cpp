@@ -128,9 +128,8 @@ std::optional<std::size_t> TInputPlaces::ByteUnderCaret(int position) const {
 
 TRangeIndex::TRangeIndex(std::vector<TEntry> entries) : FEntries(std::move(entries)) {
     std::erase_if(FEntries, [](const TEntry& entry) { return entry.Range.Length == 0; });
-    std::stable_sort(FEntries.begin(), FEntries.end(), [](const TEntry& a, const TEntry& b) {
-        return a.Range.Offset < b.Range.Offset;
-    });
+    std::sort(FEntries.begin(), FEntries.end(),
+              [](const TEntry& a, const TEntry& b) { return a.Range.Offset < b.Range.Offset; });
     FLeaves = std::bit_ceil(std::max<std::size_t>(FEntries.size(), 1));
     FFurthest.assign(2 * FLeaves, 0);
     for (std::size_t i = 0; i < FEntries.size(); ++i) {
