@@ -2,7 +2,10 @@
 # Times the window with a large message on a real X server (Xvfb, no window
 # manager): pasting 4 MiB of hex text through the clipboard, "Remove Space(s)"
 # on it, and decoding and showing the 2 MiB message it holds; prints the median
-# of RUNS runs of each (target: each under 250 ms).
+# of RUNS runs of each (target: each under 250 ms). Then caret moves with the
+# highlighting that ties output lines to input characters, in ASCII Hex Mode and
+# on a NETADRD trace of the same message, against the same moves untied
+# (target: under 50 ms).
 #
 #   bench/window_bench.sh [BUILD_DIR] [RUNS]     (defaults: build, 3)
 # The build needs -DVELQUIST_BUILD_BENCHMARKS=ON and the window

@@ -2,9 +2,11 @@
 
 #include "AnchorPanel.h"
 #include "Cp1252.h"
+#include "Highlight.h"
 #include "IniFile.h"
 #include "InputArea.h"
 #include "ShownText.h"
+#include "TextPlaces.h"
 #include "velquist/InputPrep.h"
 #include "velquist/IntFromText.h"
 #include "velquist/UDiebold.h"
@@ -91,17 +93,12 @@ void AppendLine(QPlainTextEdit& area, const QString& line) {
 QTextCharFormat MarkFormat(const QPalette& palette, const TShownMark& mark) {
     const QColor text = palette.color(QPalette::Text);
     const QColor base = palette.color(QPalette::Base);
-    const auto blend = [](const QColor& a, const QColor& b, float share) {
-        return QColor::fromRgbF(a.redF() * (1 - share) + b.redF() * share,
-                                a.greenF() * (1 - share) + b.greenF() * share,
-                                a.blueF() * (1 - share) + b.blueF() * share);
-    };
     QTextCharFormat format;
     format.setForeground(base);
     if (mark.Kind == TMarkKind::Continuation) {
         format.setBackground(palette.color(QPalette::Link));
     } else {
-        format.setBackground(mark.Lighter ? blend(text, base, 0.4F) : text);
+        format.setBackground(mark.Lighter ? Blend(text, base, 0.4F) : text);
     }
     return format;
 }
@@ -198,11 +195,15 @@ TfrmDecode::TfrmDecode(const QString& settingsPath, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Splitter1);
 
+    FLinks = std::make_unique<TDecodeLinks>(*mmDie, *mmDieDecoded);
+
     SetTabOrder();
     setMinimumSize(kMinimumSize);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kStartSize,
                                     screen()->availableGeometry()));
 }
+
+TfrmDecode::~TfrmDecode() = default;
 
 QWidget* TfrmDecode::CreateOptionPanel() {
     using enum TAnchorPanel::TAnchor;
@@ -256,10 +257,6 @@ void TfrmDecode::SetAboutDialog(QDialog* dialog) {
     FAboutDialog = dialog;
 }
 
-QString TfrmDecode::InputText() const {
-    return mmDie->Text().replace(u'\n', QStringLiteral("\r\n"));
-}
-
 // The clipboard's text replaces the input; a clipboard without text (or without
 // any data, as when nobody owns it) leaves the input empty.
 void TfrmDecode::btnPasteClick() {
@@ -284,14 +281,21 @@ void TfrmDecode::btnDoClick() {
 }
 
 void TfrmDecode::Decode() {
-    const QString text = InputText();
-    if (text.isEmpty()) {
+    const QString lines = mmDie->Text();
+    if (lines.isEmpty()) {
         return;
     }
+    FLinks->Untie();
+    // The message is the text with its line breaks as CR LF.
     const TInputMode mode = InputModeFromIndex(cbMode->currentIndex());
-    const TDecodeResult result = DecodeMessage(PrepareMessage(ToCp1252(text), mode));
+    TPreparedInput prepared =
+        PrepareInput(ToCp1252(QString(lines).replace(u'\n', QStringLiteral("\r\n"))), mode);
+    const TDecodeResult result = DecodeMessage(prepared.Message, {.Structure = true});
     if (result.Ok) {
-        ShowText(*mmDieDecoded, ShowBytes(result.Text));
+        const std::vector<std::size_t> bounds = TShownLines::LineBounds(result.Lines);
+        const TShownText shown = ShowBytes(result.Text, kLongestShownLine, bounds);
+        ShowText(*mmDieDecoded, shown);
+        FLinks->Tie(std::move(prepared.Map), lines, TShownLines(result.Lines, shown.Places));
     } else {
         AppendLine(*mmDieDecoded, QStringLiteral("Error: ") + ShowBytes(result.Error).Text);
     }

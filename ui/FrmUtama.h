@@ -10,6 +10,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 class QComboBox;
 class QDialog;
 class QPlainTextEdit;
@@ -19,6 +21,7 @@ class QSplitter;
 namespace velquist::ui {
 
 class TAnchorPanel;
+class TDecodeLinks;
 class TInputArea;
 
 // The input mode of an index of the mode list: "ASCII Hex Mode",
@@ -36,6 +39,7 @@ class TfrmDecode : public QWidget {
 public:
     // `settingsPath` is the INI file that keeps the input mode between runs.
     explicit TfrmDecode(const QString& settingsPath, QWidget* parent = nullptr);
+    ~TfrmDecode() override;
 
     // The About dialog that "About" shows; the window does not own it.
     void SetAboutDialog(QDialog* dialog);
@@ -57,8 +61,6 @@ private:
     QWidget* CreateActionPanel();
     void SetTabOrder();
 
-    // The input text with its line breaks as CR LF.
-    QString InputText() const;
     // The decode action, which may run out of memory.
     void Decode();
 
@@ -76,6 +78,10 @@ private:
     QPlainTextEdit* mmDieDecoded = nullptr;
     TAnchorPanel* pnlAct = nullptr;
     QPushButton* btnAbout = nullptr;
+
+    // Ties the output lines to the input characters. A member, so it is
+    // destroyed before the text areas it watches, which are child widgets.
+    std::unique_ptr<TDecodeLinks> FLinks;
 };
 
 } // namespace velquist::ui

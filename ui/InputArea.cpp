@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
@@ -55,7 +56,18 @@ QString WithPlainBreaks(const QString& text) {
     return plain;
 }
 
-TInputArea::TInputArea(QWidget* parent) : QPlainTextEdit(parent) {}
+TInputArea::TInputArea(QWidget* parent) : QPlainTextEdit(parent) {
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!FRefilling) {
+            emit InputChanged();
+        }
+    });
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (!FRefilling) {
+            emit CaretMoved();
+        }
+    });
+}
 
 bool TInputArea::IsContinuation(const QTextBlock& block) {
     return block.blockFormat().boolProperty(kContinuation);
@@ -88,6 +100,22 @@ QString TInputArea::TextBetween(int from, int to) const {
     // A line separator inside a paragraph (set by setPlainText) is a line break too.
     text.replace(QChar::LineSeparator, u'\n');
     return text;
+}
+
+std::vector<qsizetype> TInputArea::Cuts() const {
+    std::vector<qsizetype> cuts;
+    qsizetype offset = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block != document()->begin()) {
+            if (IsContinuation(block)) {
+                cuts.push_back(offset);
+            } else {
+                ++offset; // the line break before it
+            }
+        }
+        offset += block.length() - 1;
+    }
+    return cuts;
 }
 
 qsizetype TInputArea::TextOffset(int position) const {
@@ -196,11 +224,15 @@ void TInputArea::SetText(const QString& text) {
 
 void TInputArea::Refill() {
     FRefillPending = false;
-    const qsizetype offset = TextOffset(textCursor().position());
-    SetText(Text());
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(DocumentPosition(offset));
-    setTextCursor(cursor);
+    {
+        const QScopedValueRollback refilling(FRefilling, true);
+        const qsizetype offset = TextOffset(textCursor().position());
+        SetText(Text());
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(DocumentPosition(offset));
+        setTextCursor(cursor);
+    }
+    emit ParagraphsRecut();
 }
 
 void TInputArea::resizeEvent(QResizeEvent* event) {

@@ -18,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+#include <vector>
+
 class QMimeData;
 class QTextBlock;
 
@@ -38,6 +40,19 @@ public:
 
     // Whether a paragraph goes on with the line of the one before it.
     static bool IsContinuation(const QTextBlock& block);
+
+    // Where in Text() the paragraphs that continue a line start, ascending.
+    std::vector<qsizetype> Cuts() const;
+
+signals:
+    // The text changed: typed, pasted, set or cleaned. Not sent when only the
+    // paragraphs are cut anew.
+    void InputChanged();
+    // The same text was cut into paragraphs anew (the rows changed length):
+    // document positions moved, Text() did not.
+    void ParagraphsRecut();
+    // The caret moved, other than by cutting the paragraphs anew.
+    void CaretMoved();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -64,6 +79,7 @@ private:
     int FRowLength = 0; // characters per display row, as measured, 0 before
     int FRowWidth = 0;  // the width of the area when it was measured
     bool FRefillPending = false;
+    bool FRefilling = false;
 };
 
 // The text with every line break ("\r\n", "\r", "\n", U+2028, U+2029) as one "\n".

@@ -73,11 +73,11 @@ public:
         return i + 1;
     }
 
-    // Shows the bytes from `i` on that are each one character, as many as the
-    // display line has room for, and returns the index after them.
-    std::size_t ShowPlain(std::string_view bytes, std::size_t i) {
+    // Shows the bytes from `i` on, up to `stop`, that are each one character, as
+    // many as the display line has room for, and returns the index after them.
+    std::size_t ShowPlain(std::string_view bytes, std::size_t i, std::size_t stop) {
         const auto room = static_cast<std::size_t>(std::max<qsizetype>(FLongest - FColumn, 0));
-        const std::size_t end = std::min(bytes.size(), i + room);
+        const std::size_t end = std::min(stop, i + room);
         const std::size_t first = i;
         for (char16_t c = 0; i < end && (c = kPlainChars[static_cast<std::uint8_t>(bytes[i])]) != 0;
              ++i) {
@@ -137,29 +137,29 @@ QStringView MarkOfByte(std::uint8_t byte) {
     return {};
 }
 
-TShownText ShowBytes(std::string_view bytes, qsizetype longest) {
+TShownText ShowBytes(std::string_view bytes, qsizetype longest,
+                     std::span<const std::size_t> places) {
     TShownBuilder builder(longest, bytes.size());
+    std::vector<qsizetype> found(places.size());
+    std::size_t asked = 0; // the next of `places` to find
     qsizetype start = 0;
     for (std::size_t i = 0; i < bytes.size();) {
-        i = builder.ShowPlain(bytes, i); // the common case, quickly
+        // The common case quickly, up to the next byte asked for, which goes
+        // through Show() so its start is known after any continuation mark.
+        const std::size_t stop =
+            asked < places.size() ? std::min(places[asked], bytes.size()) : bytes.size();
+        i = builder.ShowPlain(bytes, i, stop);
         if (i < bytes.size()) {
             i = builder.Show(bytes, i, start);
+            for (; asked < places.size() && places[asked] < i; ++asked) {
+                found[asked] = start;
+            }
         }
     }
-    return builder.Take();
-}
-
-qsizetype ShownPosition(std::string_view bytes, std::size_t offset, qsizetype longest) {
-    TShownBuilder builder(longest, std::min(offset, bytes.size()));
-    qsizetype start = 0;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t next = builder.Show(bytes, i, start);
-        if (offset < next) {
-            return start;
-        }
-        i = next;
-    }
-    return builder.Size();
+    std::fill(found.begin() + static_cast<std::ptrdiff_t>(asked), found.end(), builder.Size());
+    TShownText shown = builder.Take();
+    shown.Places = std::move(found);
+    return shown;
 }
 
 } // namespace velquist::ui

@@ -22,14 +22,15 @@
 // of megabytes would otherwise freeze the window, and the mark tells the
 // continuation from a line break of the message.
 //
-// Positions: a byte's characters start at ShownPosition(bytes, offset) of the
-// shown text. A mark holds 2 or 3 characters for one byte, CR LF is one
+// Positions: ShowBytes also says where the characters of given bytes start in
+// the shown text. A mark holds 2 or 3 characters for one byte, CR LF is one
 // character for two bytes, and a continuation adds two characters (the line
 // break and "…") before the byte that begins the continued line.
 
 #include <QString>
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -57,18 +58,19 @@ struct TShownMark {
 struct TShownText {
     QString Text;
     std::vector<TShownMark> Marks; // in the order of the text
+    std::vector<qsizetype> Places; // where the characters of each byte asked for start
 };
 
 // The name or hex a byte shows as in a mark, empty for a byte shown as its
 // character (and for tab, CR and LF).
 QStringView MarkOfByte(std::uint8_t byte);
 
-// The bytes as the output area shows them.
-TShownText ShowBytes(std::string_view bytes, qsizetype longest = kLongestShownLine);
-
-// Where the characters of the byte at `offset` start in ShowBytes(bytes).Text;
-// the length of the text for an offset at or past the end.
-qsizetype ShownPosition(std::string_view bytes, std::size_t offset,
-                        qsizetype longest = kLongestShownLine);
+// The bytes as the output area shows them, and in Places, for each offset of
+// `places` (in ascending order), where the characters of the byte at that
+// offset start in the text: after a continuation mark that begins a display
+// line with the byte, at the one line break for the CR and the LF of a CR LF,
+// and at the end of the text for an offset at or past the last byte.
+TShownText ShowBytes(std::string_view bytes, qsizetype longest = kLongestShownLine,
+                     std::span<const std::size_t> places = {});
 
 } // namespace velquist::ui

@@ -52,7 +52,6 @@ void* AllocateBlock(std::size_t size) {
 void FreeBlock(void* block) noexcept {
     std::free(block);
 }
-
 class DecodeOutOfMemoryTest : public QObject {
     Q_OBJECT
 

@@ -5,6 +5,7 @@
 #include "InputArea.h"
 #include "ShownText.h"
 #include "TestMain.h"
+#include "TestWindow.h"
 #include "UFrmAbout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -49,46 +50,6 @@ const QString kOperationalCommand =
 
 const QString kListingABCD =
     QStringLiteral("mtUnknown\nDieField[0] = 41 42\nDieField[1] = 43 44\n");
-
-// The window with its settings file in a folder of its own.
-class TWindow {
-public:
-    TWindow() : Form(SettingsPath()) {}
-    explicit TWindow(const QString& settingsPath) : Form(settingsPath) {}
-
-    QString SettingsPath() const { return Dir.filePath(QStringLiteral("velquist.ini")); }
-
-    template <class T>
-    T& Get(const char* name) {
-        T* const child = Form.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return *child;
-    }
-
-    TInputArea& Input() { return Get<TInputArea>("mmDie"); }
-    QPlainTextEdit& Output() { return Get<QPlainTextEdit>("mmDieDecoded"); }
-    QComboBox& Mode() { return Get<QComboBox>("cbMode"); }
-
-    // The input area's text, one "\n" for every line break, as typed.
-    QString InputLines() { return Input().Text(); }
-
-    void Decode(int mode, const QString& input) {
-        Mode().setCurrentIndex(mode);
-        Input().setPlainText(input);
-        QTest::mouseClick(&Get<QPushButton>("btnDo"), Qt::LeftButton);
-    }
-
-    // Where a control sits in the window's client area.
-    QRect PlaceOf(const char* name) {
-        QWidget& control = Get<QWidget>(name);
-        return {control.mapTo(&Form, QPoint(0, 0)), control.size()};
-    }
-
-    QTemporaryDir Dir;
-    TfrmDecode Form;
-};
 
 QStringList FileLines(const QString& path) {
     QFile file(path);

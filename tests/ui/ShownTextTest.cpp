@@ -10,7 +10,6 @@
 using velquist::ui::kContinuationMark;
 using velquist::ui::MarkOfByte;
 using velquist::ui::ShowBytes;
-using velquist::ui::ShownPosition;
 using velquist::ui::TMarkKind;
 using velquist::ui::TShownText;
 
@@ -166,7 +165,7 @@ void ShownTextTest::longLinesContinue() {
 
 void ShownTextTest::shownPosition_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<int>>("positions"); // of every offset, and one past the end
+    QTest::addColumn<QList<int>>("positions"); // of every offset, and the one at the end
 
     QTest::newRow("one character a byte") << QByteArrayLiteral("ab") << QList<int>{0, 1, 2};
     QTest::newRow("CR LF is one break") << QByteArrayLiteral("a\r\nb") << QList<int>{0, 1, 1, 2, 3};
@@ -179,17 +178,28 @@ void ShownTextTest::shownPosition_data() {
                                               << QList<int>{0, 1, 4, 9, 10};
 }
 
-// Where the characters of every byte start, with longest lines of 3 characters.
+// Where the characters of every byte start, with longest lines of 3 characters:
+// asked for all at once, and for each offset alone (the text stays the same).
 void ShownTextTest::shownPosition() {
     QFETCH(QByteArray, bytes);
     QFETCH(QList<int>, positions);
 
     const std::string message = bytes.toStdString();
-    QList<int> found;
-    for (std::size_t offset = 0; offset <= message.size(); ++offset) {
-        found << static_cast<int>(ShownPosition(message, offset, 3));
+    const QString text = ShowBytes(message, 3).Text;
+    std::vector<std::size_t> offsets;
+    QList<int> alone;
+    for (std::size_t offset = 0; offset <= message.size() + 1; ++offset) {
+        offsets.push_back(offset);
+        const TShownText shown = ShowBytes(message, 3, {&offset, 1});
+        QCOMPARE(shown.Text, text);
+        alone << static_cast<int>(shown.Places.at(0));
     }
-    QCOMPARE(found, positions);
+    const TShownText shown = ShowBytes(message, 3, offsets);
+    QCOMPARE(shown.Text, text);
+    const QList<int> together(shown.Places.begin(), shown.Places.end());
+    positions << int(text.size()); // an offset past the end: the end of the text
+    QCOMPARE(together, positions);
+    QCOMPARE(alone, positions);
 }
 
 QTEST_APPLESS_MAIN(ShownTextTest)

@@ -12,7 +12,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 build=${1:-build}
-tests=(Cp1252Test ShownTextTest IniFileTest FrmUtamaTest UFrmAboutTest DecodeOutOfMemoryTest)
+tests=(Cp1252Test ShownTextTest TextPlacesTest IniFileTest FrmUtamaTest HighlightTest UFrmAboutTest
+    DecodeOutOfMemoryTest)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
