@@ -136,9 +136,12 @@ int main() {
     for (const auto& c : cases) {
         const double text = PeakOfDecode(c.message, false);
         const double lines = PeakOfDecode(c.message, true);
-        std::printf("%-42s %6.1f MiB %8.1f MiB %8.1f MiB %7.2f\n", c.what,
-                    static_cast<double>(c.message.size()) / (1024.0 * 1024.0), text, lines,
-                    lines / text);
+        std::printf("%-42s %6.1f MiB %8.1f MiB %8.1f MiB", c.what,
+                    static_cast<double>(c.message.size()) / (1024.0 * 1024.0), text, lines);
+        if (text >= 0.1) {
+            std::printf(" %7.2f", lines / text);
+        }
+        std::printf("\n");
     }
     return 0;
 }
