@@ -135,7 +135,7 @@ void TTextOut::Note(std::size_t start, const TFrom& from) {
 
 void TTextOut::AddToLine(const TByteRange& range) {
     if (range.Length == 0) {
-        if (!FAnchored && FHigh == 0 && FLow == std::numeric_limits<std::size_t>::max()) {
+        if (!FAnchored && FHigh == 0) { // the first empty value of a line without bytes
             FAnchored = true;
             FAnchor = range.Offset;
         }

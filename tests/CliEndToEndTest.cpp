@@ -2,6 +2,7 @@
 // file or standard input, output byte for byte, errors and exit statuses.
 
 #include "ProcessRunner.h"
+#include "TestUtil.h"
 #include "velquist/Version.h"
 
 #include <gtest/gtest.h>
@@ -328,16 +329,9 @@ TEST(CliEndToEnd, LargeBinaryInputNeverCrashes) {
 
 // ---------------------------------------------------------------- --json, --mask
 
-// A JSON string back to its bytes: each character U+0000 to U+00FF is a byte.
+// A JSON string back to its bytes.
 std::string Latin1Bytes(const nlohmann::json& string) {
-    std::string bytes;
-    const std::string utf8 = string.get<std::string>();
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        bytes.push_back(c < 0x80 ? static_cast<char>(c)
-                                 : static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F)));
-    }
-    return bytes;
+    return test::Latin1Bytes(string.get<std::string>());
 }
 
 struct JsonSourceCase {

@@ -23,21 +23,9 @@ TDecodeResult Decode(std::string_view message, bool mask = false) {
     return DecodeMessage(message, options);
 }
 
-// A JSON string back to the bytes it stands for: each character U+0000 to
-// U+00FF is one byte (ISO 8859-1).
+// A JSON string back to the bytes it stands for.
 std::string Bytes(const TJson& string) {
-    const std::string utf8 = string.get<std::string>();
-    std::string bytes;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x80) {
-            bytes.push_back(static_cast<char>(c));
-        } else {
-            EXPECT_TRUE(c == 0xC2 || c == 0xC3) << "beyond U+00FF";
-            bytes.push_back(static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F)));
-        }
-    }
-    return bytes;
+    return test::Latin1Bytes(string.get<std::string>());
 }
 
 // One object on one line, ending with LF.

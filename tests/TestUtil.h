@@ -34,6 +34,22 @@ inline std::string Lines(std::initializer_list<std::string_view> lines) {
     return text;
 }
 
+// A JSON string's UTF-8 back to the bytes it stands for: each character U+0000
+// to U+00FF is one byte (ISO 8859-1), as velquist-decode --json writes them.
+inline std::string Latin1Bytes(std::string_view utf8) {
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            bytes.push_back(static_cast<char>(c));
+            continue;
+        }
+        EXPECT_TRUE((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) << "beyond U+00FF";
+        bytes.push_back(static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F)));
+    }
+    return bytes;
+}
+
 // A message that cannot be decoded, and the error that says why.
 struct TDecodeErrorCase {
     std::string Message;
