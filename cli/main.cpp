@@ -8,7 +8,7 @@
 #include "CliOptions.h"
 #include "Heap.h"
 #include "JsonOutput.h"
-#include "velquist/UDiebold.h"
+#include "velquist/InputPrep.h"
 #include "velquist/Version.h"
 
 #include <algorithm>
@@ -193,18 +193,18 @@ int Run(int argc, char** argv) {
     if (std::string problem; !ReadInput(options, input, problem)) {
         return UsageError(problem);
     }
-    const bool fromStream = !options.Text;
-    std::string text = cli::ShapeInput(std::move(input), options.Mode, fromStream);
-    if (text.empty()) {
-        return kExitDecoded; // like the button: nothing to decode, nothing changes
-    }
-    const std::string message = PrepareMessage(text, options.Mode);
-    std::string().swap(text); // large inputs: let the decode reuse the memory
-
+    TInputOptions inputOptions;
+    inputOptions.Mode = options.Mode;
+    inputOptions.FromFile = !options.Text;
     TDecodeOptions decodeOptions;
     decodeOptions.Structure = options.Json;
     decodeOptions.MaskCardData = options.Mask;
-    const TDecodeResult result = DecodeMessage(message, decodeOptions);
+    const std::optional<TDecodedInput> decoded =
+        DecodeInput(std::move(input), inputOptions, decodeOptions);
+    if (!decoded) {
+        return kExitDecoded; // like the button: nothing to decode, nothing changes
+    }
+    const TDecodeResult& result = decoded->Decoded;
     if (!result.Ok) {
         std::fprintf(stderr, "Error: %s\n", result.Error.c_str());
     }
