@@ -2,7 +2,9 @@
 // front end needs nothing private to use the library.
 #include "velquist/CodeNames.h"
 #include "velquist/Decode.h"
+#include "velquist/Framing.h"
 #include "velquist/InputPrep.h"
 #include "velquist/IntFromText.h"
+#include "velquist/Pairing.h"
 #include "velquist/Summary.h"
 #include "velquist/Version.h"

@@ -13,9 +13,9 @@
 
 #include "D912Dissector.h"
 
-#include "Framing.h"
 #include "MessageView.h"
-#include "Pairing.h"
+#include "velquist/Framing.h"
+#include "velquist/Pairing.h"
 
 #include "velquist/Decode.h"
 
