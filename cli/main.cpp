@@ -8,6 +8,7 @@
 #include "CliOptions.h"
 #include "Heap.h"
 #include "JsonOutput.h"
+#include "TraceCommand.h"
 #include "velquist/InputPrep.h"
 #include "velquist/Version.h"
 
@@ -187,6 +188,10 @@ int Run(int argc, char** argv) {
     if (options.Version) {
         const std::string version = std::string("velquist-decode ") + kVersion + "\n";
         return WriteOut(version) ? kExitDecoded : OutputError();
+    }
+
+    if (options.Trace) {
+        return cli::RunTrace(options, WriteOut);
     }
 
     std::string input;

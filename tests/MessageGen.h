@@ -13,6 +13,36 @@
 
 namespace velquist::test {
 
+// Random choices from a seeded engine, with a distribution of our own: the
+// standard library's distributions differ between implementations, so the same
+// seed would not give the same values everywhere.
+class TRandom {
+public:
+    explicit TRandom(std::uint64_t seed) : FEngine(seed) {}
+
+    // A number from 0 to n - 1 (n > 0), every one equally likely: a 64-bit draw
+    // modulo n, drawn again when it falls among the lowest 2^64 mod n values,
+    // which would favour the small results.
+    int Below(int n) {
+        const auto range = static_cast<std::uint64_t>(n);
+        const std::uint64_t biased = (0 - range) % range; // 2^64 mod n
+        for (;;) {
+            const std::uint64_t draw = FEngine();
+            if (draw >= biased) {
+                return static_cast<int>(draw % range);
+            }
+        }
+    }
+    bool Chance(int oneIn) { return Below(oneIn) == 0; }
+    std::string Pick(std::string_view from) {
+        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
+    }
+    std::uint64_t Bits() { return FEngine(); }
+
+private:
+    std::mt19937_64 FEngine;
+};
+
 class TMessageGen {
 public:
     explicit TMessageGen(std::uint64_t seed) : FRandom(seed) {}
@@ -57,11 +87,9 @@ public:
     }
 
 private:
-    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(FRandom); }
-    bool Chance(int oneIn) { return Below(oneIn) == 0; }
-    std::string Pick(std::string_view from) {
-        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
-    }
+    int Below(int n) { return FRandom.Below(n); }
+    bool Chance(int oneIn) { return FRandom.Chance(oneIn); }
+    std::string Pick(std::string_view from) { return FRandom.Pick(from); }
 
     // Up to `most` characters: mostly the terminal's digits, with the
     // characters that decoders and line splitting look at.
@@ -120,7 +148,7 @@ private:
         return field;
     }
 
-    std::mt19937_64 FRandom;
+    TRandom FRandom;
 };
 
 } // namespace velquist::test
