@@ -161,16 +161,14 @@ char ClosingMark(char open) {
     }
 }
 
-// The characters of an ASCII column that starts at `rest`: without its marks and
-// the blanks after it. Sets `skip` to the characters before its first one.
-std::string_view AsciiColumn(std::string_view rest, std::size_t& skip) {
+// The characters of an ASCII column that starts at `rest`, between marks when
+// `marked`, without the blanks after it.
+std::string_view AsciiColumn(std::string_view rest, bool marked) {
     while (!rest.empty() && IsBlank(rest.back())) {
         rest.remove_suffix(1);
     }
-    skip = 0;
-    const char close = rest.empty() ? '\0' : ClosingMark(rest.front());
-    if (close != '\0') {
-        skip = 1;
+    if (marked) {
+        const char close = ClosingMark(rest.front());
         rest.remove_prefix(1);
         if (!rest.empty() && rest.back() == close) {
             rest.remove_suffix(1);
@@ -313,23 +311,30 @@ std::optional<TDumpLine> ParseDumpLine(std::string_view line, TDumpScratch& scra
         if (rest == kNone) {
             continue;
         }
-        const bool marked = ClosingMark(line[rest]) != '\0';
-        if (!marked && rest - groups[j].End < 2) {
-            continue;
+        // A column between marks starts with its mark and may stand one blank
+        // after the hex. A plain column stands two blanks or more after it, and
+        // starts before `rest` where its first bytes are blanks; it may start
+        // with a mark character.
+        if (ClosingMark(line[rest]) != '\0' &&
+            ShowsBytes(AsciiColumn(line.substr(rest), true), bytes, count)) {
+            dump.AsciiBegin = rest + 1;
         }
-        std::size_t skip = 0;
-        const std::string_view ascii = AsciiColumn(line.substr(rest), skip);
-        if (ShowsBytes(ascii, bytes, count)) {
+        const std::size_t gap = rest - groups[j].End;
+        const auto blankBytes = static_cast<std::size_t>(
+            std::find_if(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(count),
+                         [](unsigned char b) { return b != ' '; }) -
+            bytes.begin());
+        for (std::size_t back = 0;
+             dump.AsciiBegin == kNone && back + 2 <= gap && back <= blankBytes; ++back) {
+            if (ShowsBytes(AsciiColumn(line.substr(rest - back), false), bytes, count)) {
+                dump.AsciiBegin = rest - back;
+            }
+        }
+        if (dump.AsciiBegin != kNone) {
             last = j;
-            dump.AsciiBegin = rest + skip;
             dump.AsciiShown = true;
             break;
         }
-    }
-    if (!dump.AsciiShown && after != kNone) {
-        std::size_t skip = 0;
-        AsciiColumn(line.substr(after), skip);
-        dump.AsciiBegin = after + skip;
     }
     dump.HexBegin = groups.front().Begin;
     dump.HexEnd = groups[last].End;
@@ -354,7 +359,7 @@ bool IsRepeatLine(std::string_view line) {
 }
 
 std::optional<TNetadrdLine> ParseNetadrdLine(std::string_view line) {
-    if (line.size() <= kNetadrdHexBegin) {
+    if (line.size() <= kNetadrdHexBegin || line[kNetadrdHexBegin - 1] != ' ') {
         return std::nullopt;
     }
     TNetadrdLine netadrd;

@@ -58,12 +58,14 @@ std::optional<TFoundTime> FindTimestamp(std::string_view line);
 // column after them if there is one.
 struct TDumpLine {
     std::uint64_t Offset = 0;
-    std::size_t HexBegin = 0;       // the first group
-    std::size_t HexEnd = 0;         // after the last group that holds bytes
-    std::size_t Bytes = 0;          // whole bytes in the groups
-    bool OddDigit = false;          // the last group has an odd number of digits
-    std::size_t AsciiBegin = kNone; // where the character of the line's first byte stands
-    bool AsciiShown = false; // the ASCII column shows exactly these bytes: surely a dump line
+    std::size_t HexBegin = 0; // the first group
+    std::size_t HexEnd = 0;   // after the last group that holds bytes
+    std::size_t Bytes = 0;    // whole bytes in the groups
+    bool OddDigit = false;    // the last group has an odd number of digits
+    // The ASCII column, where it shows exactly these bytes (surely a dump line
+    // then): where the character of the line's first byte stands.
+    std::size_t AsciiBegin = kNone;
+    bool AsciiShown = false;
 };
 
 // What ParseDumpLine needs between calls, so that a walk allocates nothing per line.
@@ -91,7 +93,8 @@ inline constexpr std::size_t kNetadrdHexBegin = 14; // column 15
 inline constexpr std::size_t kNetadrdHexEnd = 73;   // after column 73
 
 // A line of a NETADRD block: columns 15 to 73 hold hex digits and blanks, at
-// least one digit.
+// least one digit, and the blank in column 14 sets them apart from what stands
+// before (a header line of 15 characters is no block line).
 struct TNetadrdLine {
     std::size_t HexEnd = 0; // after the last column of hex, 73 at most
     // Columns 1 to 14 give the block's offset twice, 4 and 8 hex digits of the

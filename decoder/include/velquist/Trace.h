@@ -13,7 +13,8 @@
 //            line before repeats up to the next offset) and closing offset line
 //            are understood.
 //   netadrd  Base24 NETADRD trace blocks: hex digits and blanks in columns 15 to
-//            73; a line whose columns 15 to 73 are anything else ends the message.
+//            73, a blank in column 14; a line whose columns 15 to 73 are anything
+//            else ends the message.
 //            Recognised by itself where columns 1 to 14 give the block offset
 //            twice ("0010 00000010 "), which no dump writes.
 //   lines    one message a line: hex pairs (together, with blanks between, or
