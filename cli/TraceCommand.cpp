@@ -78,10 +78,12 @@ struct TColumns {
     std::size_t Type = 1;
 
     explicit TColumns(const TTraceIndex& index) {
+        constexpr std::size_t kTimeWithDate = 26; // "2024-05-01 10:42:01.123456"
+        constexpr std::size_t kTime = 15;         // "10:42:01.123456"
         Number = std::to_string(index.size()).size();
         for (std::size_t i = 0; i < index.size(); ++i) {
             if (const auto time = index[i].Time()) {
-                Time = std::max(Time, FormatTraceTime(*time).size());
+                Time = std::max(Time, time->HasDate ? kTimeWithDate : kTime);
             }
             Type = std::max(Type, MsgTypeDisplayName(index[i].Type()).size());
         }

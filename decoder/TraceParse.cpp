@@ -192,18 +192,25 @@ std::optional<std::size_t> JoinedPairs(std::string_view token, char separator) {
 
 } // namespace
 
-TLine LineAt(std::string_view text, std::size_t begin, std::size_t end) {
-    const char* base = text.data();
-    const void* lf = std::memchr(base + begin, '\n', end - begin);
-    const std::size_t stop =
-        lf == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-    const void* cr = std::memchr(base + begin, '\r', stop - begin);
-    if (cr != nullptr) {
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
-        const std::size_t next = at + 1 < end && text[at + 1] == '\n' ? at + 2 : at + 1;
-        return {text.substr(begin, at - begin), begin, next};
+TLine TLineFinder::At(std::size_t begin) {
+    const char* base = FText.data();
+    if (!FCrKnown || FNextCr < begin) {
+        const void* cr = std::memchr(base + begin, '\r', FEnd - begin);
+        FNextCr =
+            cr == nullptr ? FEnd : static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+        FCrKnown = true;
     }
-    return {text.substr(begin, stop - begin), begin, lf == nullptr ? end : stop + 1};
+    const void* lf = std::memchr(base + begin, '\n', std::min(FEnd, FNextCr) - begin);
+    if (lf != nullptr) {
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
+        return {FText.substr(begin, at - begin), begin, at + 1};
+    }
+    if (FNextCr < FEnd) { // a CR LF, or a CR alone
+        const std::size_t at = FNextCr;
+        const std::size_t next = at + 1 < FEnd && FText[at + 1] == '\n' ? at + 2 : at + 1;
+        return {FText.substr(begin, at - begin), begin, next};
+    }
+    return {FText.substr(begin, FEnd - begin), begin, FEnd};
 }
 
 std::uint64_t CountLineBreaks(std::string_view text, std::size_t from, std::size_t to,

@@ -26,8 +26,23 @@ struct TLine {
     std::size_t Next = 0;
 };
 
-// The line that starts at `begin` in text[..end).
-TLine LineAt(std::string_view text, std::size_t begin, std::size_t end);
+// The lines of text[..end), one after another. A trace rarely holds a CR that
+// is not part of a CR LF, so the next CR is looked for once and remembered.
+class TLineFinder {
+public:
+    TLineFinder(std::string_view text, std::size_t end) : FText(text), FEnd(end) {}
+
+    // The line that starts at `begin`, which is where a line starts and at or
+    // after the start of the line before.
+    TLine At(std::size_t begin);
+
+private:
+    std::string_view FText;
+    std::size_t FEnd;
+    std::size_t FNextCr = 0; // the first CR at or after FCrFrom, or FEnd
+    std::size_t FCrFrom = 0;
+    bool FCrKnown = false;
+};
 
 // The number of line breaks in text[from, to): each LF, and each CR that no LF
 // follows in text[..end).
@@ -76,7 +91,7 @@ struct TDumpScratch {
         bool Hex;
     };
     std::vector<TToken> Tokens;
-    std::vector<unsigned char> Bytes;
+    std::vector<unsigned char> Bytes; // the bytes of the last line parsed, TDumpLine::Bytes of them
 };
 
 std::optional<TDumpLine> ParseDumpLine(std::string_view line, TDumpScratch& scratch);

@@ -51,7 +51,7 @@ TTraceMessageView ViewTraceMessage(const TTraceIndex& index, std::size_t i,
     const TTraceEntry& entry = index[i];
     TTraceMessageView view;
     view.Read = ReadTraceMessage(index.Text(), entry.TextBegin(), entry.TextEnd(), entry.Layout(),
-                                 entry.FirstLine());
+                                 entry.FirstLine(), options.Places);
     view.Type = entry.Type();
     view.Shown =
         options.MaskCardData ? MaskCardBytes(view.Read.Message, view.Type) : view.Read.Message;

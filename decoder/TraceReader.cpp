@@ -132,7 +132,7 @@ public:
     TTraceParser(std::string_view text, std::size_t begin, std::size_t end, TTraceLayout layout,
                  std::uint64_t firstLine)
         : FText(text), FPos(begin), FEnd(end), FLayout(layout), FLine(firstLine), FLineAt(begin),
-          FFraming(FramingOf(layout)) {}
+          FFraming(FramingOf(layout)), FLines(text, end) {}
 
     bool Next(TTraceRecord& record, std::vector<TBytePlace>* places) {
         FRecord = &record;
@@ -158,7 +158,7 @@ private:
 
     bool NextMessage() {
         while (FPos < FEnd) {
-            const TLine line = LineAt(FText, FPos, FEnd);
+            const TLine line = FLines.At(FPos);
             if (FOpen != TOpen::None) {
                 const TFate fate =
                     FOpen == TOpen::Dump ? ContinueDump(line) : ContinueNetadrd(line);
@@ -263,14 +263,19 @@ private:
     // ---- Dumps
 
     void TakeDump(const TLine& line, const TDumpLine& dump) {
-        const std::size_t first = FBuilder.Places() ? FBuilder.Places()->size() : 0;
-        FBuilder.Digits(FText, line.Begin + dump.HexBegin, line.Begin + dump.HexEnd);
-        if (FBuilder.DropOdd()) {
-            FRecord->OddDigit = true;
+        if (FBuilder.Places() == nullptr) {
+            // The bytes as the line was parsed: the walk reads each digit once.
+            FRecord->Message.append(reinterpret_cast<const char*>(FScratch.Bytes.data()),
+                                    dump.Bytes);
+        } else {
+            const std::size_t first = FBuilder.Places()->size();
+            FBuilder.Digits(FText, line.Begin + dump.HexBegin, line.Begin + dump.HexEnd);
+            FBuilder.DropOdd();
+            if (dump.AsciiBegin != kNone) {
+                FBuilder.Ascii(first, line.Begin + dump.AsciiBegin, line.Begin + line.Text.size());
+            }
         }
-        if (dump.AsciiBegin != kNone) {
-            FBuilder.Ascii(first, line.Begin + dump.AsciiBegin, line.Begin + line.Text.size());
-        }
+        FRecord->OddDigit = FRecord->OddDigit || dump.OddDigit;
         FNextOffset = dump.Offset + dump.Bytes;
         FLineBytes = dump.Bytes;
         Took(line, dump.Bytes > 0);
@@ -279,6 +284,13 @@ private:
     TFate ContinueDump(const TLine& line) {
         if (!Fits(line)) {
             return TFate::NotTaken;
+        }
+        if (const auto dump = ParseDumpLine(line.Text, FScratch)) {
+            if (dump->Offset == 0 || !Repeat(dump->Offset) || dump->Offset != FNextOffset) {
+                return TFate::NotTaken;
+            }
+            TakeDump(line, *dump);
+            return TFate::Taken;
         }
         if (IsRepeatLine(line.Text)) {
             if (FRepeat != kNone || FLineBytes == 0) {
@@ -296,12 +308,7 @@ private:
             Took(line, false);
             return TFate::TakenLast;
         }
-        const auto dump = ParseDumpLine(line.Text, FScratch);
-        if (!dump || dump->Offset == 0 || !Repeat(dump->Offset) || dump->Offset != FNextOffset) {
-            return TFate::NotTaken;
-        }
-        TakeDump(line, *dump);
-        return TFate::Taken;
+        return TFate::NotTaken;
     }
 
     // The bytes a "*" before the line of offset `offset` stands for; false when
@@ -407,6 +414,7 @@ private:
     std::uint64_t FLine; // the number of the line at FPos (text), or at FLineAt (binary)
     std::size_t FLineAt;
     std::optional<TFraming> FFraming;
+    TLineFinder FLines;
 
     TTraceRecord* FRecord = nullptr;
     TByteBuilder FBuilder;
@@ -530,14 +538,14 @@ std::optional<std::size_t> TTraceMessage::ByteAt(std::size_t position) const {
 }
 
 TTraceMessage ReadTraceMessage(std::string_view text, std::size_t begin, std::size_t end,
-                               TTraceLayout layout, std::uint64_t firstLine) {
+                               TTraceLayout layout, std::uint64_t firstLine, bool places) {
     TTraceMessage read;
     read.FText = text;
     end = std::min(end, text.size());
     begin = std::min(begin, end);
     TTraceParser parser(text, begin, end, layout, firstLine);
     TTraceRecord record;
-    if (parser.Next(record, &read.FPlaces)) {
+    if (parser.Next(record, places ? &read.FPlaces : nullptr)) {
         read.Message = std::move(record.Message);
         read.FirstLine = record.FirstLine;
         read.LastLine = record.LastLine;

@@ -141,7 +141,7 @@ public:
 
 private:
     friend TTraceMessage ReadTraceMessage(std::string_view, std::size_t, std::size_t, TTraceLayout,
-                                          std::uint64_t);
+                                          std::uint64_t, bool);
 
     std::string_view FText;
     std::vector<TBytePlace> FPlaces;
@@ -149,8 +149,9 @@ private:
 };
 
 // Reads the message that text[begin, end) holds in `layout` (a record's
-// TextBegin, TextEnd and Layout), whose first line is line `firstLine`.
+// TextBegin, TextEnd and Layout), whose first line is line `firstLine`; with
+// `places`, also where each byte stands (else TextSpans and ByteAt find nothing).
 TTraceMessage ReadTraceMessage(std::string_view text, std::size_t begin, std::size_t end,
-                               TTraceLayout layout, std::uint64_t firstLine);
+                               TTraceLayout layout, std::uint64_t firstLine, bool places = true);
 
 } // namespace velquist

@@ -29,6 +29,7 @@ struct TTraceViewOptions {
     bool MaskCardData = false; // card data masked in Shown and in the decode
     bool Decode = false;       // decode it (else only a message that cannot be decoded is)
     bool Structure = false;    // the decode with its field table and lines
+    bool Places = false;       // where each byte stands in the trace (TTraceMessage)
 };
 
 struct TTraceMessageView {
