@@ -4,6 +4,10 @@
 
 namespace velquist {
 
+// The index's budget: 32 bytes a message, and 8 for its pairing.
+static_assert(sizeof(TTraceEntry) == 32);
+static_assert(sizeof(TPairLinks) == 8);
+
 namespace {
 
 std::uint8_t Kinds(TDMsgType type, TTraceLayout layout, TDirection direction) {

@@ -217,6 +217,7 @@ public:
 
     std::string Text;
     std::vector<TExpectedMessage> Expected;
+    bool Repeats = true; // messages with lines that repeat, for hexdump's "*"
 
     void Add(std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
@@ -236,7 +237,7 @@ private:
     std::string NextMessage() {
         static constexpr std::string_view kKinds[] = {"11", "22", "12", "4", "3", "1", "x"};
         std::string message = FMessages.Message(kKinds[FRandom.Below(7)]);
-        if (FRandom.Chance(4)) {
+        if (Repeats && FRandom.Chance(4)) {
             // Lines that repeat, for hexdump's "*": the message padded to a whole
             // line, then the same 16 bytes several times, then maybe more.
             message.resize((message.size() + 15) / 16 * 16, '\0');

@@ -40,7 +40,12 @@ struct TTraceMessageView {
 
     TMessageSummary Summary() const { return SummarizeMessage(Read.Message, Type); }
     // The decode's error; empty for a message that can be decoded.
-    std::string_view Error() const { return Decoded && !Decoded->Ok ? Decoded->Error : ""; }
+    std::string_view Error() const {
+        if (Decoded && !Decoded->Ok) {
+            return Decoded->Error;
+        }
+        return {};
+    }
 };
 
 TTraceMessageView ViewTraceMessage(const TTraceIndex& index, std::size_t i,
@@ -55,11 +60,11 @@ std::string_view ShownText(const TTraceMessageView& view, std::string& scratch);
 // What a listing shows: the messages that pass every condition set (a list
 // passes a message that matches any of its entries).
 struct TTraceFilter {
-    std::vector<std::string> Lunos;
-    std::vector<TDMsgType> Types;
-    std::string Match;       // in the decoded text (ShownText), ASCII letters of either case
+    std::vector<std::string> Lunos{};
+    std::vector<TDMsgType> Types{};
+    std::string Match{};     // in the decoded text (ShownText), ASCII letters of either case
     bool Unanswered = false; // consumer requests no function command answered
-    std::optional<std::chrono::nanoseconds> SlowerThan; // function commands answered later
+    std::optional<std::chrono::nanoseconds> SlowerThan{}; // function commands answered later
     bool MaskCardData = false; // Match searches the text with card data masked
 };
 
