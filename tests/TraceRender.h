@@ -102,61 +102,57 @@ TDump DumpLines(std::string_view message, std::size_t width, bool repeats, const
     return dump;
 }
 
+// The bytes in groups of `group` with a blank between, blanks after them up to
+// `area` characters.
+inline std::string Groups(std::string_view bytes, std::size_t group, bool upper,
+                          std::size_t area = 0) {
+    std::string hex;
+    for (std::size_t i = 0; i < bytes.size(); i += group) {
+        hex.append(i == 0 ? "" : " ").append(Hex(bytes.substr(i, group), upper));
+    }
+    hex.resize(std::max(area, hex.size()), ' ');
+    return hex;
+}
+
 // xxd -c width -g group
 inline TDump XxdDump(std::string_view message, std::size_t width, std::size_t group) {
     const std::size_t area = width * 2 + width / group - 1;
     return DumpLines(message, width, false, nullptr, [&](std::size_t at, std::string_view bytes) {
-        std::string hex;
-        for (std::size_t i = 0; i < bytes.size(); i += group) {
-            hex.append(i == 0 ? "" : " ").append(Hex(bytes.substr(i, group), false));
-        }
-        hex.resize(area, ' ');
-        return Printf("%08llx: ", at) + hex + "  " + Ascii(bytes);
+        return Printf("%08llx: ", at) + Groups(bytes, group, false, area) + "  " + Ascii(bytes);
     });
 }
 
 // hexdump -C
 inline TDump HexdumpCDump(std::string_view message) {
     return DumpLines(message, 16, true, "%08llx", [](std::size_t at, std::string_view bytes) {
-        std::string hex;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            hex.append(Hex(bytes.substr(i, 1), false)).append(i == 7 ? "  " : " ");
+        std::string hex = Groups(bytes.substr(0, 8), 1, false);
+        if (bytes.size() > 8) {
+            hex += "  " + Groups(bytes.substr(8), 1, false);
         }
-        hex.resize(49, ' ');
-        return Printf("%08llx  ", at) + hex + " |" + Ascii(bytes) + "|";
+        hex.resize(48, ' ');
+        return Printf("%08llx  ", at) + hex + "  |" + Ascii(bytes) + "|";
     });
 }
 
 // od -A x -t x1z
 inline TDump OdDump(std::string_view message) {
     return DumpLines(message, 16, true, "%06llx", [](std::size_t at, std::string_view bytes) {
-        std::string hex = " " + Hex(bytes, false, " ");
-        hex.resize(48, ' ');
-        return Printf("%06llx", at) + hex + "  >" + Ascii(bytes) + "<";
+        return Printf("%06llx ", at) + Groups(bytes, 1, false, 47) + "  >" + Ascii(bytes) + "<";
     });
 }
 
 // A Java switch log: groups of 4 bytes in upper case, the text between "*".
 inline TDump JavaDump(std::string_view message) {
     return DumpLines(message, 16, false, nullptr, [](std::size_t at, std::string_view bytes) {
-        std::string hex;
-        for (std::size_t i = 0; i < bytes.size(); i += 4) {
-            hex.append(i == 0 ? "" : " ").append(Hex(bytes.substr(i, 4), true));
-        }
-        hex.resize(35, ' ');
-        return Printf("%04llX: ", at) + hex + "  *" + Ascii(bytes) + "*";
+        return Printf("%04llX: ", at) + Groups(bytes, 4, true, 35) + "  *" + Ascii(bytes) + "*";
     });
 }
 
 // A NETADRD block: the offset twice in columns 1 to 14, hex in 15 to 73.
 inline TDump NetadrdDump(std::string_view message) {
     return DumpLines(message, 16, false, nullptr, [](std::size_t at, std::string_view bytes) {
-        std::string hex;
-        for (std::size_t i = 0; i < bytes.size(); i += 4) {
-            hex.append(i == 0 ? "" : " ").append(Hex(bytes.substr(i, 4), true));
-        }
-        hex.resize(59, ' ');
-        return Printf("%04llX ", at) + Printf("%08llX ", at) + hex + "*" + Ascii(bytes) + "*";
+        return Printf("%04llX ", at) + Printf("%08llX ", at) + Groups(bytes, 4, true, 59) + "*" +
+               Ascii(bytes) + "*";
     });
 }
 
