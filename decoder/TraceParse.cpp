@@ -58,6 +58,11 @@ bool IsOffset(std::string_view digits) {
            std::all_of(digits.begin(), digits.end(), IsHex);
 }
 
+// The years a trace's dates are taken from: nanoseconds since 1970 of any time in
+// them, and the difference of any two, fit in 64 bits.
+constexpr int kFirstYear = 1970;
+constexpr int kLastYear = 2200;
+
 // The date "YYYY-MM-DD" or "YYYY/MM/DD" that ends just before text[end], as days
 // since 1970-01-01.
 std::optional<std::int64_t> DateEndingAt(std::string_view text, std::size_t end) {
@@ -74,7 +79,7 @@ std::optional<std::int64_t> DateEndingAt(std::string_view text, std::size_t end)
     const int year = Decimal(text, at, 4);
     const int month = Decimal(text, at + 5, 2);
     const int day = Decimal(text, at + 8, 2);
-    if (year < 0 || month < 0 || day < 0) {
+    if (year < kFirstYear || year > kLastYear || month < 0 || day < 0) {
         return std::nullopt;
     }
     const std::chrono::year_month_day date{std::chrono::year(year),

@@ -55,7 +55,8 @@ inline constexpr std::int64_t kNanosecondsPerDay = 86'400'000'000'000;
 
 // A time written in a line: HH:MM:SS, optionally a fraction of 1 to 9 digits
 // after "." or "," (further digits are read and ignored), and optionally a date
-// YYYY-MM-DD or YYYY/MM/DD before it, a blank or "T" between.
+// YYYY-MM-DD or YYYY/MM/DD before it, a blank or "T" between (a year from 1970
+// to 2200; another date is no date).
 struct TFoundTime {
     std::size_t Begin = 0;           // where the date, or else the hour, starts
     std::size_t End = 0;             // after the last digit

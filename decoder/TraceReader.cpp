@@ -34,15 +34,20 @@ constexpr std::uint64_t kMostRepeatedBytes = std::uint64_t{1} << 20;
 constexpr std::size_t kMostMessageText = UINT32_MAX;
 
 // Places each time on the trace's clock, rolling dateless times over midnight.
+// The clock stops rolling after kMostDays (some 270 years of midnights, which only
+// a trace made to go back and forth in time reaches), so that its nanoseconds and
+// the difference of any two fit in 64 bits.
 class TTraceClock {
 public:
+    static constexpr std::int64_t kMostDays = 100'000;
+
     TTraceTime Place(const TFoundTime& found) {
         constexpr std::int64_t kHalfDay = kNanosecondsPerDay / 2;
         if (found.Day) {
             FDay = *found.Day;
         }
         std::int64_t at = FDay * kNanosecondsPerDay + found.TimeOfDay;
-        if (!found.Day && FLast && at < *FLast - kHalfDay) {
+        if (!found.Day && FLast && at < *FLast - kHalfDay && FDay < kMostDays) {
             ++FDay;
             at += kNanosecondsPerDay;
         }

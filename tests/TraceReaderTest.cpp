@@ -175,12 +175,13 @@ TEST(TraceReader, SkipsWhatIsNoAsciiHeaderAndEmptyFrames) {
 // Any bytes at all: the walk ends, moves forward, and every message it yields
 // reads again the same.
 TEST(TraceReader, WalksArbitraryBytes) {
+    static constexpr char kCharacters[] = "0123456789abcdefABCDEF :.*|<>\r\n\t-/,T\x00\xFF";
+    constexpr std::string_view kAll(kCharacters, sizeof kCharacters - 1); // the NUL included
     TRandom random(11);
     for (int round = 0; round < 300; ++round) {
         std::string text;
         for (int n = random.Below(400); n > 0; --n) {
-            text += random.Pick(
-                std::string_view("0123456789abcdefABCDEF :.*|<>\r\n\t-/,T\x00\xFF", 43));
+            text += random.Pick(kAll);
         }
         for (const TTraceLayout layout : AllTraceLayouts()) {
             TTraceReader reader(text, layout);
@@ -287,6 +288,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TTimeCase{"2024-05-01 00:00:00.001 x", 1, kMay1st2024},
                       TTimeCase{"2024/05/01T23:59:59", 86'399'000, kMay1st2024},
                       TTimeCase{"2024-02-30 10:00:00", 36'000'000, {}}, // no such day
+                      TTimeCase{"9999-01-01 10:00:00", 36'000'000, {}}, // beyond 2200
                       TTimeCase{"24:00:00", {}, {}}, TTimeCase{"10:60:00", {}, {}},
                       TTimeCase{"110:42:01", {}, {}}, TTimeCase{"10:42:011", {}, {}},
                       TTimeCase{"31:1C:10:42:01:1C", {}, {}}, // hex joined by ":"

@@ -262,7 +262,7 @@ private:
         // Milliseconds to seconds apart, now and then hours, over midnight too;
         // but never 12 hours between two times, which would make a day.
         constexpr std::int64_t kHour = 3'600'000'000'000;
-        FNow += 1'000'000 * (1 + FRandom.Below(3'000));
+        FNow += std::int64_t{1'000'000} * (1 + FRandom.Below(3'000));
         const bool timed = FRandom.Below(5) > 0;
         const std::int64_t jump = kHour * (1 + FRandom.Below(10));
         if (timed && FRandom.Chance(8) && FNow + jump - FLastTimed < 11 * kHour) {
