@@ -38,15 +38,7 @@ command -v xxd >/dev/null || { echo "xxd is missing (Debian package xxd)" >&2; e
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-# Wall time in microseconds of one run, its output discarded.
-elapsed_us() {
-    local start=${EPOCHREALTIME//[!0-9]/}
-    "$@" > /dev/null
-    local end=${EPOCHREALTIME//[!0-9]/}
-    echo $((end - start))
-}
+. "$(dirname "$0")/timing.sh"
 
 # Median peak memory (KiB) of three runs.
 peak_kib() {
