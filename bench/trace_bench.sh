@@ -93,9 +93,11 @@ for part in 4 2 1; do
     piece_messages=$(messages_in "$piece")
     us=$(elapsed_us "$decoder" --trace --stats "$piece")
     peak=$(peak_kib "$decoder" --trace --stats "$piece")
-    awk -v size="$piece_size" -v messages="$piece_messages" -v us="$us" -v peak="$peak" 'BEGIN {
-        printf "%10.1f %10d %8.2f s %12.2f %14.1f\n", size / 1e6, messages, us / 1e6,
-            us / 1e6 * 1e8 / size, (peak * 1024 - size) / messages
+    awk -v size="$piece_size" -v messages="$piece_messages" -v us="$us" -v peak="$peak" \
+        -v baseline="$baseline" 'BEGIN {
+        printf "%10.1f %10d %8.2f s %12.2f %14s\n", size / 1e6, messages, us / 1e6,
+            us / 1e6 * 1e8 / size, sprintf("%.1f (%.1f)", (peak * 1024 - size) / messages,
+                                           ((peak - baseline) * 1024 - size) / messages)
     }'
 done
 

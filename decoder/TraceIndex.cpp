@@ -135,6 +135,20 @@ std::optional<std::chrono::nanoseconds> TTraceIndex::Elapsed(std::size_t i) cons
     return std::chrono::nanoseconds(time->Nanoseconds - *FFirstTime);
 }
 
+std::optional<std::size_t> TTraceIndex::SameTerminal(std::size_t i, bool after) const {
+    const std::uint32_t terminal = FEntries[i].Terminal();
+    if (terminal == kNoTerminal) {
+        return std::nullopt;
+    }
+    for (std::size_t at = i; after ? at + 1 < FEntries.size() : at > 0;) {
+        at = after ? at + 1 : at - 1;
+        if (FEntries[at].Terminal() == terminal) {
+            return at;
+        }
+    }
+    return std::nullopt;
+}
+
 std::size_t TTraceIndex::MemoryBytes() const {
     return FEntries.CapacityBytes() + FPairing.size() * sizeof(TPairLinks);
 }

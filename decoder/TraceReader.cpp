@@ -542,6 +542,18 @@ std::optional<std::size_t> TTraceMessage::ByteAt(std::size_t position) const {
     return found->second;
 }
 
+TByteRange TraceLinesAround(std::string_view text, std::size_t begin, std::size_t end) {
+    end = std::min(end, text.size());
+    begin = std::min(begin, end);
+    std::size_t first = 0;
+    if (begin > 0) {
+        const std::size_t before = text.find_last_of("\r\n", begin - 1);
+        first = before == std::string_view::npos ? 0 : before + 1;
+    }
+    const std::size_t last = std::min(text.find_first_of("\r\n", end), text.size());
+    return {first, last - first};
+}
+
 TTraceMessage ReadTraceMessage(std::string_view text, std::size_t begin, std::size_t end,
                                TTraceLayout layout, std::uint64_t firstLine, bool places) {
     TTraceMessage read;

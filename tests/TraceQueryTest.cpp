@@ -114,6 +114,23 @@ TEST(TracePairing, NeedsBothTimesForADuration) {
     EXPECT_EQ(index.Elapsed(2), 200ms);
 }
 
+TEST(TraceIndex, FindsTheTerminalsOtherMessagesAndTheLinesOfAMessage) {
+    const std::string text = LinesTrace(kSmallTrace);
+    const TTraceIndex index = TTraceWalk::IndexAll(text);
+    EXPECT_EQ(index.Luno(3), "002");
+    EXPECT_EQ(index.SameTerminal(3, true), 4u);
+    EXPECT_EQ(index.SameTerminal(4, true), 9u);
+    EXPECT_EQ(index.SameTerminal(9, true), std::nullopt);
+    EXPECT_EQ(index.SameTerminal(5, false), 2u);
+    EXPECT_EQ(index.SameTerminal(0, false), std::nullopt);
+    // A message of the lines layout is its hex; its lines are the whole line.
+    const TTraceEntry& second = index[1];
+    const TByteRange lines = TraceLinesAround(text, second.TextBegin(), second.TextEnd());
+    EXPECT_EQ(text.substr(lines.Offset, lines.Length),
+              "10:00:00.250 RECV " + Hex(kSmallTrace[1].second, true));
+    EXPECT_EQ(TraceLinesAround(text, 0, 3).Offset, 0u);
+}
+
 TEST(TraceWalk, GrowsTheIndexStepByStep) {
     TTraceGen gen(5, {std::begin(kTextStyles), std::end(kTextStyles)});
     gen.Add(50);

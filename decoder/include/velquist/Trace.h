@@ -148,6 +148,11 @@ private:
     std::vector<std::pair<std::size_t, std::size_t>> FByteOfPosition; // sorted by position
 };
 
+// The whole lines that text[begin, end) stands on (a message's text, whose
+// first line may start before it): from the start of the first to the end of the
+// last, line breaks not included.
+TByteRange TraceLinesAround(std::string_view text, std::size_t begin, std::size_t end);
+
 // Reads the message that text[begin, end) holds in `layout` (a record's
 // TextBegin, TextEnd and Layout), whose first line is line `firstLine`; with
 // `places`, also where each byte stands (else TextSpans and ByteAt find nothing).

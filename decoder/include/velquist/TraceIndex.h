@@ -104,6 +104,10 @@ public:
     std::optional<std::chrono::nanoseconds> ResponseTime(std::size_t i) const;
     std::optional<std::chrono::nanoseconds> StatusTime(std::size_t i) const;
 
+    // The nearest message after (or before) message i with its LUNO; none for a
+    // message without one, or when there is none.
+    std::optional<std::size_t> SameTerminal(std::size_t i, bool after) const;
+
     // Since the message before (in the trace), and since the first message with
     // a time; none where a time is missing.
     std::optional<std::chrono::nanoseconds> Delta(std::size_t i) const;
