@@ -196,7 +196,7 @@ private:
         if (FLayout == TTraceLayout::Auto || FLayout == TTraceLayout::Netadrd) {
             const auto netadrd = ParseNetadrdLine(text);
             if (netadrd && (netadrd->Signature || FLayout == TTraceLayout::Netadrd)) {
-                Open(TOpen::Netadrd, line);
+                Open(TOpen::Netadrd, line, TTraceLayout::Netadrd);
                 TakeNetadrd(line, *netadrd);
                 return false;
             }
@@ -204,7 +204,7 @@ private:
         if (Allows(TTraceLayout::Dump)) {
             const auto dump = ParseDumpLine(text, FScratch);
             if (dump && (FLayout == TTraceLayout::Dump || dump->Offset == 0 || dump->AsciiShown)) {
-                Open(TOpen::Dump, line);
+                Open(TOpen::Dump, line, TTraceLayout::Dump);
                 TakeDump(line, *dump);
                 return false;
             }
@@ -213,11 +213,10 @@ private:
         if (Allows(TTraceLayout::Lines)) {
             const auto run = FindHexRun(text, time ? time->End : 0);
             if (run && run->Digits >= 8 && run->End - run->Begin <= kMostMessageText) {
-                Open(TOpen::None, line);
+                Open(TOpen::None, line, TTraceLayout::Lines); // complete with this line
                 if (time) {
                     FTime = time;
                 }
-                FRecord->Layout = TTraceLayout::Lines;
                 FRecord->TextBegin = line.Begin + run->Begin;
                 FRecord->TextEnd = line.Begin + run->End;
                 FBuilder.Digits(FText, FRecord->TextBegin, FRecord->TextEnd);
@@ -231,7 +230,8 @@ private:
         return false;
     }
 
-    void Open(TOpen open, const TLine& line) {
+    // A message starts with the line; it stays open for more lines as `open` says.
+    void Open(TOpen open, const TLine& line, TTraceLayout layout) {
         FOpen = open;
         FRecord->TextBegin = line.Begin;
         FRecord->TextEnd = line.Begin + line.Text.size();
@@ -239,7 +239,7 @@ private:
         FRecord->LastLine = FLine;
         FRecord->OddDigit = false;
         FRecord->Truncated = false;
-        FRecord->Layout = open == TOpen::Netadrd ? TTraceLayout::Netadrd : TTraceLayout::Dump;
+        FRecord->Layout = layout;
         FRepeat = kNone;
     }
 
