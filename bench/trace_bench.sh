@@ -16,8 +16,8 @@
 # Peak memory (maximum resident set, /usr/bin/time %M) counts the mapped trace
 # too; per message it is (peak - trace size) / messages (target: 64 bytes at
 # most), also shown without the program's own start-up memory (the peak for a
-# one-message trace). Then the walk at a quarter and half of the size, to show
-# that time and memory grow linearly.
+# one-message trace). Then the walk at a quarter, a half and all of the size, to
+# show that time and memory grow linearly.
 #
 #   bench/trace_bench.sh [BUILD_DIR] [RUNS] [MEGABYTES]     (defaults: build, 5, 100)
 set -euo pipefail
@@ -84,14 +84,14 @@ report "velquist-decode --trace --stats" "$(median < "$work/stats")" \
 report "velquist-decode --trace (listing)" "$(median < "$work/listing")" \
     "$(peak_kib "$decoder" --trace "$trace")"
 
-printf '\nGrowth of --trace --stats with the trace (one run each):\n'
+printf '\nGrowth of --trace --stats with the trace (median of 3 runs each):\n'
 printf '%10s %10s %10s %12s %14s\n' "MB" "messages" "time" "s per 100 MB" "bytes/message"
 for part in 4 2 1; do
     piece="$work/part.txt"
     "$generator" --megabytes $((megabytes / part)) "$piece"
     piece_size=$(stat -c %s "$piece")
     piece_messages=$(messages_in "$piece")
-    us=$(elapsed_us "$decoder" --trace --stats "$piece")
+    us=$(for ((i = 0; i < 3; i++)); do elapsed_us "$decoder" --trace --stats "$piece"; done | median)
     peak=$(peak_kib "$decoder" --trace --stats "$piece")
     awk -v size="$piece_size" -v messages="$piece_messages" -v us="$us" -v peak="$peak" \
         -v baseline="$baseline" 'BEGIN {
