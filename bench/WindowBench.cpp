@@ -159,7 +159,8 @@ int main(int argc, char* argv[]) {
     carets[2].What = "NETADRD trace, 131072 lines";
     for (int run = 0; run < runs; ++run) {
         QTemporaryDir dir;
-        velquist::ui::TfrmDecode window(dir.filePath(QStringLiteral("velquist.ini")));
+        velquist::ui::TfrmDecode window({dir.filePath(QStringLiteral("velquist.ini")),
+                                         dir.filePath(QStringLiteral("user/velquist.ini"))});
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) {
             std::fputs("the window was not shown: is there a display?\n", stderr);

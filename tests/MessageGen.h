@@ -6,12 +6,44 @@
 // fields). The same seed gives the same messages on every machine.
 
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velquist::test {
+
+// Random choices from a seeded engine, spread by code of our own: the engine's
+// numbers are the same with every standard library, the standard distributions'
+// are not, and every machine is to test the same inputs.
+class TRandom {
+public:
+    explicit TRandom(std::uint64_t seed) : FEngine(seed) {}
+
+    // A number from 0 to n - 1 (n > 0), each as likely.
+    int Below(int n) {
+        const auto range = static_cast<std::uint64_t>(n);
+        constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+        // The engine's numbers of the last, incomplete round of `range` would
+        // favour the small results: draw again.
+        const std::uint64_t incomplete = (kMost % range + 1) % range;
+        std::uint64_t value = FEngine();
+        while (value > kMost - incomplete) {
+            value = FEngine();
+        }
+        return static_cast<int>(value % range);
+    }
+
+    bool Chance(int oneIn) { return Below(oneIn) == 0; }
+
+    std::string Pick(std::string_view from) {
+        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
+    }
+
+private:
+    std::mt19937_64 FEngine;
+};
 
 class TMessageGen {
 public:
@@ -57,11 +89,9 @@ public:
     }
 
 private:
-    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(FRandom); }
-    bool Chance(int oneIn) { return Below(oneIn) == 0; }
-    std::string Pick(std::string_view from) {
-        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
-    }
+    int Below(int n) { return FRandom.Below(n); }
+    bool Chance(int oneIn) { return FRandom.Chance(oneIn); }
+    std::string Pick(std::string_view from) { return FRandom.Pick(from); }
 
     // Up to `most` characters: mostly the terminal's digits, with the
     // characters that decoders and line splitting look at.
@@ -120,7 +150,7 @@ private:
         return field;
     }
 
-    std::mt19937_64 FRandom;
+    TRandom FRandom;
 };
 
 } // namespace velquist::test

@@ -1,9 +1,14 @@
 #include "InputArea.h"
 
+#include "InputMarks.h"
+
 #include <QAbstractTextDocumentLayout>
+#include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -12,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace velquist::ui {
 
@@ -23,6 +29,10 @@ constexpr int kContinuation = QTextFormat::UserProperty + 1;
 // About how many characters a paragraph of a long line holds; laying out one
 // paragraph of this length takes well under a millisecond.
 constexpr qsizetype kParagraphTarget = 4096;
+
+// A change of at most this many characters, inside a line of one paragraph,
+// is made where it happens; any other fills the whole document anew.
+constexpr qsizetype kLocalChange = kParagraphTarget;
 
 bool IsBreak(QChar c) {
     return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
@@ -36,6 +46,30 @@ qsizetype PieceEnd(const QString& text, qsizetype start, qsizetype end, qsizetyp
         ++pieceEnd;
     }
     return pieceEnd;
+}
+
+// The two texts without what they share at the start and at the end.
+TTextEdit Trimmed(TTextEdit edit) {
+    const auto removed = edit.Removed.size();
+    const auto inserted = edit.Inserted.size();
+    qsizetype front = 0;
+    while (front < std::min(removed, inserted) && edit.Removed[front] == edit.Inserted[front]) {
+        ++front;
+    }
+    qsizetype back = 0;
+    while (back < std::min(removed, inserted) - front &&
+           edit.Removed[removed - 1 - back] == edit.Inserted[inserted - 1 - back]) {
+        ++back;
+    }
+    return {edit.Offset + front, edit.Removed.mid(front, removed - front - back),
+            edit.Inserted.mid(front, inserted - front - back)};
+}
+
+// Makes `action` undo or redo `step` of the area, enabled when it can.
+void Rewire(QAction& action, TInputArea& area, void (TInputArea::*step)(), bool can) {
+    QObject::disconnect(&action, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(&action, &QAction::triggered, &area, step);
+    action.setEnabled(can);
 }
 
 } // namespace
@@ -57,11 +91,9 @@ QString WithPlainBreaks(const QString& text) {
 }
 
 TInputArea::TInputArea(QWidget* parent) : QPlainTextEdit(parent) {
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!FRefilling) {
-            emit InputChanged();
-        }
-    });
+    document()->setUndoRedoEnabled(false); // the area keeps a history of its own
+    FMarks = new TInputMarks(*this);
+    connect(document(), &QTextDocument::contentsChange, this, &TInputArea::DocumentChanged);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (!FRefilling) {
             emit CaretMoved();
@@ -73,33 +105,34 @@ bool TInputArea::IsContinuation(const QTextBlock& block) {
     return block.blockFormat().boolProperty(kContinuation);
 }
 
-QString TInputArea::Text() const {
-    return TextBetween(0, document()->characterCount() - 1);
-}
-
 QString TInputArea::TextBetween(int from, int to) const {
-    // The document's raw text has a paragraph separator between paragraphs: it
-    // becomes a line break, or goes where the next paragraph continues the line.
-    const QString raw = document()->toRawText();
-    to = std::min(to, static_cast<int>(raw.size()));
+    // A paragraph separator of the document is a line break, or nothing where
+    // the next paragraph continues the line.
+    to = std::min(to, document()->characterCount() - 1);
     QString text;
-    text.reserve(to - from);
-    int copied = from;
-    for (QTextBlock block = document()->findBlock(from).next();
-         block.isValid() && block.position() <= to; block = block.next()) {
-        const int separator = block.position() - 1;
-        text += QStringView(raw).mid(copied, separator - copied);
-        if (!IsContinuation(block)) {
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int start = block.position();
+        if (start > from && !IsContinuation(block)) {
             text += u'\n';
         }
-        copied = separator + 1;
+        const int begin = std::max(from, start) - start;
+        const int end = std::min(to, start + block.length() - 1) - start;
+        if (end > begin) {
+            text += QStringView(block.text()).mid(begin, end - begin);
+        }
     }
-    if (to > copied) {
-        text += QStringView(raw).mid(copied, to - copied);
-    }
-    // A line separator inside a paragraph (set by setPlainText) is a line break too.
+    // A line separator inside a paragraph is a line break too.
     text.replace(QChar::LineSeparator, u'\n');
     return text;
+}
+
+qsizetype TInputArea::DocumentTextLength() const {
+    qsizetype length = document()->characterCount() - 1;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        length -= IsContinuation(block) ? 1 : 0;
+    }
+    return length;
 }
 
 std::vector<qsizetype> TInputArea::Cuts() const {
@@ -161,7 +194,8 @@ qsizetype TInputArea::ParagraphLength() const {
     return row * std::max<qsizetype>(1, kParagraphTarget / row);
 }
 
-void TInputArea::Fill(const QString& text) {
+void TInputArea::Fill() {
+    const QScopedValueRollback changing(FChanging, true);
     const qsizetype paragraph = ParagraphLength();
     QTextBlockFormat continuation;
     continuation.setProperty(kContinuation, true);
@@ -174,17 +208,17 @@ void TInputArea::Fill(const QString& text) {
     cursor.removeSelectedText();
     cursor.setBlockFormat(QTextBlockFormat());
     QTextBlock firstCut; // the first paragraph followed by a continuation
-    for (qsizetype lineStart = 0; lineStart <= text.size();) {
-        qsizetype lineEnd = text.indexOf(u'\n', lineStart);
+    for (qsizetype lineStart = 0; lineStart <= FText.size();) {
+        qsizetype lineEnd = FText.indexOf(u'\n', lineStart);
         if (lineEnd < 0) {
-            lineEnd = text.size();
+            lineEnd = FText.size();
         }
         if (lineStart > 0) {
             cursor.insertBlock(QTextBlockFormat());
         }
         for (qsizetype start = lineStart;;) {
-            const qsizetype end = PieceEnd(text, start, lineEnd, paragraph);
-            cursor.insertText(text.mid(start, end - start));
+            const qsizetype end = PieceEnd(FText, start, lineEnd, paragraph);
+            cursor.insertText(FText.mid(start, end - start));
             if (end >= lineEnd) {
                 break;
             }
@@ -209,17 +243,121 @@ void TInputArea::Fill(const QString& text) {
             FRowLength = row;
             FRowWidth = width;
             if (paragraph % row != 0) {
-                Fill(text);
+                Fill();
             }
         }
     }
 }
 
-void TInputArea::SetText(const QString& text) {
-    document()->setUndoRedoEnabled(false);
-    Fill(WithPlainBreaks(text));
-    document()->setUndoRedoEnabled(true);
-    moveCursor(QTextCursor::End);
+void TInputArea::ChangeDocument(const TTextEdit& edit) {
+    const int from = DocumentPosition(edit.Offset);
+    const int to = DocumentPosition(edit.Offset + edit.Removed.size());
+    // Where the paragraph after the change continues the line, a change of its
+    // length would leave it without whole rows: the lines are cut anew.
+    if (edit.Removed.size() > kLocalChange || edit.Inserted.size() > kLocalChange ||
+        IsContinuation(document()->findBlock(to).next())) {
+        Fill();
+        return;
+    }
+    const QScopedValueRollback changing(FChanging, true);
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const QStringList lines = edit.Inserted.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        }
+        cursor.insertText(lines[i], QTextCharFormat());
+    }
+    cursor.endEditBlock();
+}
+
+void TInputArea::Change(const TTextEdit& edit, std::optional<TTextHistory::TJoin> join) {
+    edit.ApplyTo(FText);
+    if (join) {
+        FHistory.Record(edit, *join);
+        FActionChanged = FActionDepth > 0;
+    }
+    ChangeDocument(edit);
+    QTextCursor cursor(document());
+    cursor.setPosition(DocumentPosition(edit.Offset + edit.Inserted.size()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    emit InputChanged();
+}
+
+TTextHistory::TJoin TInputArea::JoinOf(const TTextEdit& edit) const {
+    if (FActionDepth > 0 && FActionChanged) {
+        return TTextHistory::TJoin::SameAction;
+    }
+    return edit.Removed.isEmpty() && edit.Inserted.size() == 1 ? TTextHistory::TJoin::Typing
+                                                               : TTextHistory::TJoin::NewStep;
+}
+
+void TInputArea::DocumentChanged(int position, int /*removed*/, int added) {
+    if (FChanging) {
+        return;
+    }
+    // The document before `position` is as it was, so is the text before
+    // `offset`; what was removed from the text follows from its new length.
+    const qsizetype offset = TextOffset(position);
+    QString inserted = TextBetween(position, position + added);
+    const qsizetype removed = FText.size() - DocumentTextLength() + inserted.size();
+    TTextEdit edit = removed >= 0 && offset + removed <= FText.size()
+                         ? TTextEdit{offset, FText.mid(offset, removed), std::move(inserted)}
+                         : TTextEdit{0, FText, TextBetween(0, document()->characterCount())};
+    edit = Trimmed(std::move(edit));
+    if (edit.Removed.isEmpty() && edit.Inserted.isEmpty()) {
+        return; // formats only
+    }
+    edit.ApplyTo(FText);
+    FHistory.Record(edit, JoinOf(edit));
+    FActionChanged = FActionDepth > 0;
+    emit InputChanged();
+}
+
+void TInputArea::Paste(const QString& text) {
+    const QTextCursor selection = textCursor();
+    const qsizetype from = TextOffset(selection.selectionStart());
+    const qsizetype to = TextOffset(selection.selectionEnd());
+    const bool sameAction = FActionDepth > 0 && FActionChanged;
+    Change({from, FText.mid(from, to - from), WithPlainBreaks(text)},
+           sameAction ? TTextHistory::TJoin::SameAction : TTextHistory::TJoin::NewStep);
+}
+
+void TInputArea::Undo() {
+    for (const TTextEdit& edit : FHistory.Undo()) {
+        Change(edit, std::nullopt);
+    }
+}
+
+void TInputArea::Redo() {
+    for (const TTextEdit& edit : FHistory.Redo()) {
+        Change(edit, std::nullopt);
+    }
+}
+
+template <typename TDispatch>
+bool TInputArea::AsOneAction(TDispatch dispatch) {
+    ++FActionDepth;
+    const bool handled = dispatch();
+    if (--FActionDepth == 0) {
+        FActionChanged = false;
+    }
+    return handled;
+}
+
+// A key press, a drop, a choice from the context menu: whatever changes one
+// event makes to the text is one step to undo.
+bool TInputArea::event(QEvent* event) {
+    return AsOneAction([&] { return QPlainTextEdit::event(event); });
+}
+
+bool TInputArea::viewportEvent(QEvent* event) {
+    return AsOneAction([&] { return QPlainTextEdit::viewportEvent(event); });
 }
 
 void TInputArea::Refill() {
@@ -227,7 +365,7 @@ void TInputArea::Refill() {
     {
         const QScopedValueRollback refilling(FRefilling, true);
         const qsizetype offset = TextOffset(textCursor().position());
-        SetText(Text());
+        Fill();
         QTextCursor cursor = textCursor();
         cursor.setPosition(DocumentPosition(offset));
         setTextCursor(cursor);
@@ -256,6 +394,14 @@ void TInputArea::keyPressEvent(QKeyEvent* event) {
         event->ignore(); // a message is one line unless pasted with its line breaks
         return;
     }
+    if (event->matches(QKeySequence::Undo)) {
+        Undo();
+        return;
+    }
+    if (event->matches(QKeySequence::Redo)) {
+        Redo();
+        return;
+    }
     // Backspace at the start of a continuing paragraph, or Delete at the end of
     // the paragraph before one, deletes the character beyond the cut, not the cut.
     QTextCursor cursor = textCursor();
@@ -277,6 +423,44 @@ void TInputArea::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
+void TInputArea::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-undo")) {
+            Rewire(*action, *this, &TInputArea::Undo, CanUndo());
+        } else if (action->objectName() == QLatin1String("edit-redo")) {
+            Rewire(*action, *this, &TInputArea::Redo, CanRedo());
+        }
+    }
+    menu->exec(event->globalPos());
+}
+
+void TInputArea::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    painter.setFont(font());
+    const QRect region = event->rect();
+    const QTextCursor selection = textCursor();
+    const QRect caret = hasFocus() ? cursorRect() : QRect();
+    bool overCaret = false;
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF place = blockBoundingGeometry(block).translated(offset);
+        if (place.top() > region.bottom()) {
+            break;
+        }
+        if (place.bottom() >= region.top() && !block.layout()->formats().isEmpty()) {
+            overCaret =
+                FMarks->Paint(painter, block, place.topLeft(), selection, caret) || overCaret;
+        }
+    }
+    if (overCaret) {
+        // The area drew its caret before the marks: once more, over them.
+        painter.fillRect(caret.x(), caret.y(), cursorWidth(), caret.height(),
+                         palette().color(QPalette::Text));
+    }
+}
+
 bool TInputArea::canInsertFromMimeData(const QMimeData* source) const {
     return source != nullptr && source->hasText();
 }
@@ -284,24 +468,16 @@ bool TInputArea::canInsertFromMimeData(const QMimeData* source) const {
 // Every paste and drop comes here. A clipboard without an owner hands over data
 // without any format; it pastes nothing (the text area's own paste would crash).
 void TInputArea::insertFromMimeData(const QMimeData* source) {
-    if (source == nullptr || !source->hasText()) {
-        return;
+    if (source != nullptr && source->hasText()) {
+        Paste(source->text());
     }
-    const QString pasted = WithPlainBreaks(source->text());
-    const QTextCursor selection = textCursor();
-    const qsizetype from = TextOffset(selection.selectionStart());
-    const qsizetype to = TextOffset(selection.selectionEnd());
-    Fill(Text().replace(from, to - from, pasted)); // one step to undo
-    QTextCursor cursor(document());
-    cursor.setPosition(DocumentPosition(from + pasted.size()));
-    setTextCursor(cursor);
-    ensureCursorVisible();
 }
 
 QMimeData* TInputArea::createMimeDataFromSelection() const {
     const QTextCursor selection = textCursor();
+    const qsizetype from = TextOffset(selection.selectionStart());
     auto* data = new QMimeData; // the caller owns it
-    data->setText(TextBetween(selection.selectionStart(), selection.selectionEnd()));
+    data->setText(FText.mid(from, TextOffset(selection.selectionEnd()) - from));
     return data;
 }
 
