@@ -127,57 +127,57 @@ QString TInputArea::TextBetween(int from, int to) const {
     return text;
 }
 
-qsizetype TInputArea::DocumentTextLength() const {
-    qsizetype length = document()->characterCount() - 1;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        length -= IsContinuation(block) ? 1 : 0;
-    }
-    return length;
+// The separator before the k-th continuing paragraph stands at position
+// FCuts[k] + k of the document: every line break before it is one position
+// for one character, every cut one position for none.
+qsizetype TInputArea::TextOffset(int position) const {
+    const auto cuts = std::partition_point(FCuts.begin(), FCuts.end(), [&](const qsizetype& cut) {
+        return cut + (&cut - FCuts.data()) < position;
+    });
+    return position - (cuts - FCuts.begin());
 }
 
-std::vector<qsizetype> TInputArea::Cuts() const {
-    std::vector<qsizetype> cuts;
+int TInputArea::DocumentPosition(qsizetype offset) const {
+    const auto cuts = std::lower_bound(FCuts.begin(), FCuts.end(), offset);
+    return static_cast<int>(
+        std::min<qsizetype>(offset + (cuts - FCuts.begin()), document()->characterCount() - 1));
+}
+
+qsizetype TInputArea::MoveCuts(int position, int removed, qsizetype inserted) {
+    // The cuts whose separators stood in the positions removed go, the later
+    // ones move with the text after the change.
+    const auto from = [this](int at) {
+        return std::partition_point(FCuts.begin(), FCuts.end(), [&](const qsizetype& cut) {
+            return cut + (&cut - FCuts.data()) < at;
+        });
+    };
+    const auto first = from(position);
+    const auto last = from(position + removed);
+    const qsizetype lost = removed - (last - first);
+    const auto later = FCuts.erase(first, last);
+    std::for_each(later, FCuts.end(), [&](qsizetype& cut) { cut += inserted - lost; });
+    return lost;
+}
+
+void TInputArea::Reread() {
+    FCuts.clear();
     qsizetype offset = 0;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         if (block != document()->begin()) {
             if (IsContinuation(block)) {
-                cuts.push_back(offset);
+                FCuts.push_back(offset);
             } else {
                 ++offset; // the line break before it
             }
         }
         offset += block.length() - 1;
     }
-    return cuts;
-}
-
-qsizetype TInputArea::TextOffset(int position) const {
-    qsizetype offset = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (block != document()->begin() && !IsContinuation(block)) {
-            ++offset; // the line break before it
-        }
-        if (position < block.position() + block.length()) {
-            return offset + (position - block.position());
-        }
-        offset += block.length() - 1;
+    const TTextEdit edit = Trimmed({0, FText, TextBetween(0, document()->characterCount())});
+    if (!edit.Removed.isEmpty() || !edit.Inserted.isEmpty()) {
+        edit.ApplyTo(FText);
+        FHistory.Record(edit, TTextHistory::TJoin::NewStep);
     }
-    return offset;
-}
-
-int TInputArea::DocumentPosition(qsizetype offset) const {
-    qsizetype remaining = offset;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (block != document()->begin() && !IsContinuation(block)) {
-            --remaining; // the line break before it
-        }
-        const int length = block.length() - 1;
-        if (remaining <= length) {
-            return block.position() + static_cast<int>(remaining);
-        }
-        remaining -= length;
-    }
-    return document()->characterCount() - 1;
+    FormatMarks(0, document()->characterCount() - 1, FText, 0);
 }
 
 qsizetype TInputArea::ParagraphLength() const {
@@ -207,6 +207,7 @@ void TInputArea::Fill() {
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
     cursor.setBlockFormat(QTextBlockFormat());
+    FCuts.clear();
     QTextBlock firstCut; // the first paragraph followed by a continuation
     for (qsizetype lineStart = 0; lineStart <= FText.size();) {
         qsizetype lineEnd = FText.indexOf(u'\n', lineStart);
@@ -226,11 +227,13 @@ void TInputArea::Fill() {
                 firstCut = cursor.block();
             }
             cursor.insertBlock(continuation);
+            FCuts.push_back(end);
             start = end;
         }
         lineStart = lineEnd + 1;
     }
     cursor.endEditBlock();
+    FormatMarks(0, document()->characterCount() - 1, FText, 0);
 
     if (firstCut.isValid()) {
         // Check the cut against the real display rows: a paragraph must end
@@ -249,6 +252,28 @@ void TInputArea::Fill() {
     }
 }
 
+void TInputArea::FormatMarks(int from, int to, QStringView text, qsizetype offset) {
+    // The paragraphs at either end of a change may hold formats of their old
+    // text; those in between are new and have none.
+    const QTextBlock first = document()->findBlock(from);
+    FMarks->Format(first);
+    QTextBlock formatted = first;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (HasMark(text[i])) {
+            // The character's position: before the position of the offset after it.
+            const QTextBlock block = document()->findBlock(DocumentPosition(offset + i + 1) - 1);
+            if (block != formatted) {
+                FMarks->Format(block);
+                formatted = block;
+            }
+        }
+    }
+    const QTextBlock last = document()->findBlock(to);
+    if (last != formatted) {
+        FMarks->Format(last);
+    }
+}
+
 void TInputArea::ChangeDocument(const TTextEdit& edit) {
     const int from = DocumentPosition(edit.Offset);
     const int to = DocumentPosition(edit.Offset + edit.Removed.size());
@@ -260,6 +285,7 @@ void TInputArea::ChangeDocument(const TTextEdit& edit) {
         return;
     }
     const QScopedValueRollback changing(FChanging, true);
+    MoveCuts(from, to - from, edit.Inserted.size());
     QTextCursor cursor(document());
     cursor.setPosition(from);
     cursor.setPosition(to, QTextCursor::KeepAnchor);
@@ -273,14 +299,17 @@ void TInputArea::ChangeDocument(const TTextEdit& edit) {
         cursor.insertText(lines[i], QTextCharFormat());
     }
     cursor.endEditBlock();
+    FormatMarks(from, cursor.position(), edit.Inserted, edit.Offset);
 }
 
-void TInputArea::Change(const TTextEdit& edit, std::optional<TTextHistory::TJoin> join) {
+void TInputArea::Change(const TTextEdit& edit, TTextHistory::TJoin join) {
     edit.ApplyTo(FText);
-    if (join) {
-        FHistory.Record(edit, *join);
-        FActionChanged = FActionDepth > 0;
-    }
+    FHistory.Record(edit, join);
+    FActionChanged = FActionDepth > 0;
+    Show(edit);
+}
+
+void TInputArea::Show(const TTextEdit& edit) {
     ChangeDocument(edit);
     QTextCursor cursor(document());
     cursor.setPosition(DocumentPosition(edit.Offset + edit.Inserted.size()));
@@ -297,19 +326,24 @@ TTextHistory::TJoin TInputArea::JoinOf(const TTextEdit& edit) const {
                                                                : TTextHistory::TJoin::NewStep;
 }
 
-void TInputArea::DocumentChanged(int position, int /*removed*/, int added) {
+void TInputArea::DocumentChanged(int position, int removed, int added) {
     if (FChanging) {
         return;
     }
     // The document before `position` is as it was, so is the text before
-    // `offset`; what was removed from the text follows from its new length.
+    // `offset`.
     const qsizetype offset = TextOffset(position);
     QString inserted = TextBetween(position, position + added);
-    const qsizetype removed = FText.size() - DocumentTextLength() + inserted.size();
-    TTextEdit edit = removed >= 0 && offset + removed <= FText.size()
-                         ? TTextEdit{offset, FText.mid(offset, removed), std::move(inserted)}
-                         : TTextEdit{0, FText, TextBetween(0, document()->characterCount())};
-    edit = Trimmed(std::move(edit));
+    const qsizetype lost = MoveCuts(position, removed, inserted.size());
+    const qsizetype length = FText.size() - lost + inserted.size();
+    if (offset + lost > FText.size() ||
+        length != document()->characterCount() - 1 - static_cast<qsizetype>(FCuts.size())) {
+        Reread(); // a change of another kind than the text area makes
+        emit InputChanged();
+        return;
+    }
+    FormatMarks(position, position + added, inserted, offset);
+    const TTextEdit edit = Trimmed({offset, FText.mid(offset, lost), std::move(inserted)});
     if (edit.Removed.isEmpty() && edit.Inserted.isEmpty()) {
         return; // formats only
     }
@@ -326,18 +360,18 @@ void TInputArea::Paste(const QString& text) {
     const bool sameAction = FActionDepth > 0 && FActionChanged;
     Change({from, FText.mid(from, to - from), WithPlainBreaks(text)},
            sameAction ? TTextHistory::TJoin::SameAction : TTextHistory::TJoin::NewStep);
+    // A text that replaced all may share its characters with the clipboard's,
+    // and has no room to grow: copy it now, with room, rather than at the
+    // first key typed.
+    FText.reserve(FText.size() + kParagraphTarget);
 }
 
 void TInputArea::Undo() {
-    for (const TTextEdit& edit : FHistory.Undo()) {
-        Change(edit, std::nullopt);
-    }
+    FHistory.Undo(FText, [this](const TTextEdit& edit) { Show(edit); });
 }
 
 void TInputArea::Redo() {
-    for (const TTextEdit& edit : FHistory.Redo()) {
-        Change(edit, std::nullopt);
-    }
+    FHistory.Redo(FText, [this](const TTextEdit& edit) { Show(edit); });
 }
 
 template <typename TDispatch>

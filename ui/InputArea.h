@@ -27,7 +27,6 @@
 #include <QPlainTextEdit>
 #include <QString>
 
-#include <optional>
 #include <vector>
 
 class QMimeData;
@@ -60,7 +59,7 @@ public:
     static bool IsContinuation(const QTextBlock& block);
 
     // Where in Text() the paragraphs that continue a line start, ascending.
-    std::vector<qsizetype> Cuts() const;
+    const std::vector<qsizetype>& Cuts() const { return FCuts; }
 
 public slots:
     void Undo();
@@ -90,18 +89,28 @@ protected:
 private:
     // The text between two positions of the document, paragraphs joined as in Text().
     QString TextBetween(int from, int to) const;
-    // The length of the text the document holds.
-    qsizetype DocumentTextLength() const;
-    // Where a document position lies in Text(), and back.
+    // Where a document position lies in Text(), and back (the end of the
+    // paragraph for an offset where the next one continues the line).
     qsizetype TextOffset(int position) const;
     int DocumentPosition(qsizetype offset) const;
+    // Brings Cuts() up to a change of the document that removed the positions
+    // [position, position + removed) and put text of `inserted` characters
+    // there, with no cut in it. Returns the characters of text removed.
+    qsizetype MoveCuts(int position, int removed, qsizetype inserted);
+    // Reads the text and the cuts from the document after a change that could
+    // not be followed; records it as one step.
+    void Reread();
 
-    // Makes `edit` to the text and the document and puts the caret after what
-    // it inserted; records it in the history with `join` unless it undoes or
-    // redoes a step.
-    void Change(const TTextEdit& edit, std::optional<TTextHistory::TJoin> join);
-    // Makes `edit`, already made to Text(), to the document.
+    // Makes `edit` to the text and records it in the history with `join`; then
+    // shows it.
+    void Change(const TTextEdit& edit, TTextHistory::TJoin join);
+    // Makes `edit`, already made to Text(), to the document, and puts the
+    // caret after what it inserted.
+    void Show(const TTextEdit& edit);
     void ChangeDocument(const TTextEdit& edit);
+    // Has the marks formatted in the paragraphs from document position `from`
+    // to `to`, which hold `text`, from `offset` of Text() on.
+    void FormatMarks(int from, int to, QStringView text, qsizetype offset);
     // How a change the text area made itself (typing, deleting, cutting) joins
     // the ones before it in the history.
     TTextHistory::TJoin JoinOf(const TTextEdit& edit) const;
@@ -120,6 +129,7 @@ private:
     void Refill();
 
     QString FText;
+    std::vector<qsizetype> FCuts; // where the document's continuing paragraphs start in FText
     TTextHistory FHistory;
     TInputMarks* FMarks = nullptr; // a child object
 

@@ -20,9 +20,15 @@ namespace {
 // lighter mark.
 constexpr int kMarkShade = QTextFormat::UserProperty + 2;
 
-bool HasMark(char16_t c) {
-    return !MarkOfChar(c).isEmpty();
-}
+// Whether each character below 0x100 shows as a mark; looked up for every
+// character of a changed text.
+const std::array<bool, 256> kHasMark = [] {
+    std::array<bool, 256> marks{};
+    for (std::size_t c = 0; c < marks.size(); ++c) {
+        marks[c] = !MarkOfChar(static_cast<char16_t>(c)).isEmpty();
+    }
+    return marks;
+}();
 
 // The width of `text` laid out on one line in `font`.
 qreal LaidOutWidth(const QString& text, const QFont& font) {
@@ -35,13 +41,16 @@ qreal LaidOutWidth(const QString& text, const QFont& font) {
 
 } // namespace
 
+bool HasMark(QChar c) {
+    return c.unicode() < kHasMark.size() && kHasMark[c.unicode()];
+}
+
 QStringView MarkOfChar(char16_t c) {
     const bool isItsByte = c < 0x80 || (c >= 0xA0 && c <= 0xFF);
     return isItsByte ? MarkOfByte(static_cast<std::uint8_t>(c)) : QStringView();
 }
 
 TInputMarks::TInputMarks(QPlainTextEdit& area) : QObject(&area), FArea(area) {
-    connect(FArea.document(), &QTextDocument::contentsChange, this, &TInputMarks::Changed);
     FArea.installEventFilter(this);
     Remeasure();
 }
@@ -62,34 +71,24 @@ void TInputMarks::Remeasure() {
                        : LaidOutWidth(mark.toString(), font) -
                              LaidOutWidth(QString(QChar(static_cast<char16_t>(c))), font);
     }
-    Changed(0, 0, FArea.document()->characterCount());
-}
-
-void TInputMarks::Changed(int position, int /*removed*/, int added) {
-    // The paragraphs at either end of the change may hold formats of their old
-    // text; those in between are new and have none.
-    const QTextDocument& document = *FArea.document();
-    const QTextBlock first = document.findBlock(position);
-    const QTextBlock last = document.findBlock(position + added);
-    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+    for (QTextBlock block = FArea.document()->begin(); block.isValid(); block = block.next()) {
         const QString text = block.text();
-        if (block == first || block == last ||
-            std::any_of(text.begin(), text.end(), [](QChar c) { return HasMark(c.unicode()); })) {
+        if (std::any_of(text.begin(), text.end(), HasMark)) {
             Format(block);
-        }
-        if (block == last) {
-            break;
         }
     }
 }
 
 void TInputMarks::Format(const QTextBlock& block) const {
+    if (!block.isValid()) {
+        return;
+    }
     const QString text = block.text();
     QList<QTextLayout::FormatRange> marks;
     bool lighter = false; // the next mark is the second of two side by side
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (!HasMark(c)) {
+        if (!HasMark(text[i])) {
             lighter = false;
             continue;
         }

@@ -9,8 +9,9 @@
 // of the document, only drawn differently. A layout format (as a syntax
 // highlighter sets, never part of the text or its undo history) widens it to
 // the width of its name and hides its own glyph; the area then paints the mark
-// over it. Only paragraphs that hold such characters get a format, so a large
-// input of hex digits costs one look at each changed paragraph.
+// over it. Only paragraphs that hold such characters get a format: the input
+// area looks for them in the text it changed and has those paragraphs
+// formatted, so a large input of hex digits costs one look at its characters.
 
 #include <QObject>
 #include <QStringView>
@@ -32,11 +33,18 @@ namespace velquist::ui {
 // their byte (ASCII and Latin-1 but for 0x80 to 0x9F, which become "?").
 QStringView MarkOfChar(char16_t c);
 
+// Whether a character shows as a mark.
+bool HasMark(QChar c);
+
 class TInputMarks : public QObject {
     Q_OBJECT
 
 public:
     explicit TInputMarks(QPlainTextEdit& area);
+
+    // Sets the layout formats of `block` for the marks its text holds, and
+    // drops those of its text before.
+    void Format(const QTextBlock& block) const;
 
     // Paints the marks of `block`, whose layout's top left corner is at
     // `origin` in the area's viewport; marks inside `selection` in the
@@ -48,11 +56,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Sets the formats of the paragraphs that changed.
-    void Changed(int position, int removed, int added);
-    // Measures the area's font again and formats every paragraph.
+    // Measures the area's font again and formats the paragraphs with marks.
     void Remeasure();
-    void Format(const QTextBlock& block) const;
 
     QPlainTextEdit& FArea;
     // The spacing that widens each character with a mark to the width of its name.

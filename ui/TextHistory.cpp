@@ -1,50 +1,73 @@
 #include "TextHistory.h"
 
+#include <algorithm>
+
 namespace velquist::ui {
 
 namespace {
 
-// Whether `edit` types one character right after the typing of `last`.
-bool ContinuesTyping(const TTextEdit& last, const TTextEdit& edit) {
-    return last.Removed.isEmpty() && edit.Removed.isEmpty() &&
-           last.Offset + last.Inserted.size() == edit.Offset;
+// Whether `edit` types right after the typing that `step` is.
+template <typename TStep>
+bool ContinuesTyping(const TStep& step, const TTextEdit& edit) {
+    const auto& last = step.Changes.back();
+    return step.Typing && last.Absent.isEmpty() && edit.Removed.isEmpty() &&
+           last.Offset + last.Present == edit.Offset;
 }
 
 } // namespace
 
-void TTextHistory::Record(TTextEdit edit, TJoin join) {
+void TTextEdit::ApplyTo(QString& text) const {
+    if (Removed.isEmpty()) {
+        text.insert(Offset, Inserted);
+    } else if (Inserted.isEmpty()) {
+        text.remove(Offset, Removed.size());
+    } else {
+        text.replace(Offset, Removed.size(), Inserted);
+    }
+}
+
+TTextEdit TTextHistory::TKept::SwapIn(QString& text) {
+    TTextEdit edit{Offset, text.mid(Offset, Present), std::move(Absent)};
+    edit.ApplyTo(text);
+    Absent = edit.Removed;
+    Present = edit.Inserted.size();
+    return edit;
+}
+
+void TTextHistory::Record(const TTextEdit& edit, TJoin join) {
     FSteps.resize(FDone);
+    const TKept kept{edit.Offset, edit.Removed, edit.Inserted.size()};
     const bool joins = FJoinable && !FSteps.empty();
     if (joins && join == TJoin::SameAction) {
         FSteps.back().Typing = false;
-        FSteps.back().Edits.push_back(std::move(edit));
-    } else if (joins && join == TJoin::Typing && FSteps.back().Typing &&
-               ContinuesTyping(FSteps.back().Edits.back(), edit)) {
-        FSteps.back().Edits.back().Inserted += edit.Inserted;
+        FSteps.back().Changes.push_back(kept);
+    } else if (joins && join == TJoin::Typing && ContinuesTyping(FSteps.back(), edit)) {
+        FSteps.back().Changes.back().Present += edit.Inserted.size();
     } else {
-        FSteps.push_back({{std::move(edit)}, join == TJoin::Typing});
+        FSteps.push_back({{kept}, join == TJoin::Typing});
     }
     FDone = FSteps.size();
     FJoinable = true;
 }
 
-std::vector<TTextEdit> TTextHistory::Undo() {
+void TTextHistory::Undo(QString& text, const TOnChange& changed) {
     FJoinable = false;
     if (!CanUndo()) {
-        return {};
+        return;
     }
-    const std::vector<TTextEdit>& edits = FSteps[--FDone].Edits;
-    std::vector<TTextEdit> reversed;
-    reversed.reserve(edits.size());
-    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        reversed.push_back(it->Reversed());
-    }
-    return reversed;
+    std::vector<TKept>& changes = FSteps[--FDone].Changes;
+    std::for_each(changes.rbegin(), changes.rend(),
+                  [&](TKept& change) { changed(change.SwapIn(text)); });
 }
 
-std::vector<TTextEdit> TTextHistory::Redo() {
+void TTextHistory::Redo(QString& text, const TOnChange& changed) {
     FJoinable = false;
-    return CanRedo() ? FSteps[FDone++].Edits : std::vector<TTextEdit>{};
+    if (!CanRedo()) {
+        return;
+    }
+    for (TKept& change : FSteps[FDone++].Changes) {
+        changed(change.SwapIn(text));
+    }
 }
 
 } // namespace velquist::ui

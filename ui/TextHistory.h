@@ -10,9 +10,16 @@
 // in the text (characters replaced at an offset) and knows nothing of
 // paragraphs. Undoing a step gives back the text exactly as it was, however
 // often the paragraphs were cut in between.
+//
+// A step keeps only the side of each change that the text does not hold now:
+// what a change removed while it is done, what it inserted once it is undone.
+// The other side is read from the text when the step is undone or redone. So
+// a paste of megabytes costs the history the text it replaced, and never a
+// copy of the text the area holds.
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace velquist::ui {
@@ -23,11 +30,9 @@ struct TTextEdit {
     QString Removed;
     QString Inserted;
 
-    // The change that takes the text back.
-    TTextEdit Reversed() const { return {Offset, Inserted, Removed}; }
-
-    // `text` with the change made.
-    void ApplyTo(QString& text) const { text.replace(Offset, Removed.size(), Inserted); }
+    // `text` with the change made: in place where the text has room, as typing
+    // into a text of megabytes wants.
+    void ApplyTo(QString& text) const;
 };
 
 class TTextHistory {
@@ -40,24 +45,36 @@ public:
                     // that ends where this character goes
     };
 
+    // Called with each change an undo or a redo makes, after making it.
+    using TOnChange = std::function<void(const TTextEdit&)>;
+
     // Records `edit`, made to the text after the edits recorded so far; what
     // could be redone is forgotten.
-    void Record(TTextEdit edit, TJoin join);
+    void Record(const TTextEdit& edit, TJoin join);
 
     bool CanUndo() const { return FDone > 0; }
     bool CanRedo() const { return FDone < FSteps.size(); }
 
-    // The changes that undo the last step, in the order to make them; the step
-    // can then be redone. Empty when there is nothing to undo.
-    std::vector<TTextEdit> Undo();
+    // Takes `text` back before the last step, change by change, last first;
+    // the step can then be redone. Nothing when there is nothing to undo.
+    void Undo(QString& text, const TOnChange& changed);
 
-    // The changes that make the last undone step again, in order. Empty when
-    // there is nothing to redo.
-    std::vector<TTextEdit> Redo();
+    // Makes the last undone step again on `text`, change by change.
+    void Redo(QString& text, const TOnChange& changed);
 
 private:
+    // A change as kept: `Absent`, which the text does not hold now, goes in
+    // place of the `Present` characters at `Offset` to undo or redo it.
+    struct TKept {
+        qsizetype Offset = 0;
+        QString Absent;
+        qsizetype Present = 0;
+
+        TTextEdit SwapIn(QString& text);
+    };
+
     struct TStep {
-        std::vector<TTextEdit> Edits;
+        std::vector<TKept> Changes;
         bool Typing = false;
     };
 
