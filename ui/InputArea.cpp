@@ -127,14 +127,24 @@ QString TInputArea::TextBetween(int from, int to) const {
     return text;
 }
 
-// The separator before the k-th continuing paragraph stands at position
-// FCuts[k] + k of the document: every line break before it is one position
-// for one character, every cut one position for none.
+std::size_t TInputArea::CutsBefore(int position) const {
+    // The separator before the continuing paragraph of cut k stands at
+    // FCuts[k] + k: every line break before it is one position for one
+    // character, every cut one position for none.
+    std::size_t low = 0;
+    for (std::size_t high = FCuts.size(); low < high;) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (FCuts[middle] + static_cast<qsizetype>(middle) < position) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
 qsizetype TInputArea::TextOffset(int position) const {
-    const auto cuts = std::partition_point(FCuts.begin(), FCuts.end(), [&](const qsizetype& cut) {
-        return cut + (&cut - FCuts.data()) < position;
-    });
-    return position - (cuts - FCuts.begin());
+    return position - static_cast<qsizetype>(CutsBefore(position));
 }
 
 int TInputArea::DocumentPosition(qsizetype offset) const {
@@ -146,13 +156,8 @@ int TInputArea::DocumentPosition(qsizetype offset) const {
 qsizetype TInputArea::MoveCuts(int position, int removed, qsizetype inserted) {
     // The cuts whose separators stood in the positions removed go, the later
     // ones move with the text after the change.
-    const auto from = [this](int at) {
-        return std::partition_point(FCuts.begin(), FCuts.end(), [&](const qsizetype& cut) {
-            return cut + (&cut - FCuts.data()) < at;
-        });
-    };
-    const auto first = from(position);
-    const auto last = from(position + removed);
+    const auto first = FCuts.begin() + static_cast<std::ptrdiff_t>(CutsBefore(position));
+    const auto last = FCuts.begin() + static_cast<std::ptrdiff_t>(CutsBefore(position + removed));
     const qsizetype lost = removed - (last - first);
     const auto later = FCuts.erase(first, last);
     std::for_each(later, FCuts.end(), [&](qsizetype& cut) { cut += inserted - lost; });
@@ -233,7 +238,6 @@ void TInputArea::Fill() {
         lineStart = lineEnd + 1;
     }
     cursor.endEditBlock();
-    FormatMarks(0, document()->characterCount() - 1, FText, 0);
 
     if (firstCut.isValid()) {
         // Check the cut against the real display rows: a paragraph must end
@@ -247,9 +251,11 @@ void TInputArea::Fill() {
             FRowWidth = width;
             if (paragraph % row != 0) {
                 Fill();
+                return;
             }
         }
     }
+    FormatMarks(0, document()->characterCount() - 1, FText, 0);
 }
 
 void TInputArea::FormatMarks(int from, int to, QStringView text, qsizetype offset) {

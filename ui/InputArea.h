@@ -89,6 +89,8 @@ protected:
 private:
     // The text between two positions of the document, paragraphs joined as in Text().
     QString TextBetween(int from, int to) const;
+    // How many cuts lie before a document position.
+    std::size_t CutsBefore(int position) const;
     // Where a document position lies in Text(), and back (the end of the
     // paragraph for an offset where the next one continues the line).
     qsizetype TextOffset(int position) const;
