@@ -1,4 +1,5 @@
 #include "Prepare.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(Table, HexPairs,
                                            PairsCase{"zz41", "\x00\x41"s},
                                            PairsCase{"-1+1", "\x00\x00"s},
                                            // "$" + "4" NUL reads as the lone digit 4
-                                           PairsCase{"4\0"s, "\x04"}));
+                                           PairsCase{"4\0"s, "\x04"}),
+                         test::NamedBy(&PairsCase::text));
 
 TEST(SplitLines, SeparatesAtEveryKindOfLineEnd) {
     using Lines = std::vector<std::string_view>;
@@ -124,7 +126,11 @@ INSTANTIATE_TEST_SUITE_P(Table, TextShape,
                              ShapeCase{"3232\r", TInputMode::AsciiHex, true,
                                        "3232\r\n"}, // a CR does not end a file
                              ShapeCase{"3232\n\n", TInputMode::AsciiHex, true, "3232\r\n"},
-                             ShapeCase{"\n", TInputMode::String, true, ""}));
+                             ShapeCase{"\n", TInputMode::String, true, ""}),
+                         test::NamedBy([](const ShapeCase& c) {
+                             return std::string(kModeNames[static_cast<int>(c.mode)]) +
+                                    (c.fromFile ? " file " : " typed ") + c.input;
+                         }));
 
 TEST(RemoveSpaces, RemovesBlanksOnly) {
     EXPECT_EQ(RemoveSpaces("31 32 33"), "313233");

@@ -90,7 +90,8 @@ TEST_P(JsonOfEveryClass, ReadsBackAsTheDecode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryClass, JsonOfEveryClass,
-                         ::testing::Values("11", "22", "12", "4", "3", "1", "unknown"));
+                         ::testing::Values("11", "22", "12", "4", "3", "1", "unknown"),
+                         test::NamedBy([](const std::string& kind) { return "class " + kind; }));
 
 TEST(JsonOutput, ErrorIsOkFalseAndTheMessage) {
     EXPECT_EQ(DecodeAsJson(Decode(Msg({"22", "000", ""}))),
