@@ -127,7 +127,7 @@ void ExpectMaskingKeepsTheLayout(const TDecodeResult& plain, const TDecodeResult
 class GeneratedMessages : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GeneratedMessages, LinesFieldsAndMaskingHold) {
-    test::TMessageGen gen(0x5EED ^ std::hash<std::string>{}(GetParam()));
+    test::TMessageGen gen(test::SeedFor(0x5EED, GetParam()));
     for (int n = 0; n < 1500; ++n) {
         const std::string message = gen.Message(GetParam());
         SCOPED_TRACE(::testing::PrintToString(message));

@@ -14,6 +14,16 @@
 
 namespace velquist::test {
 
+// A seed for the messages of one kind: `base` mixed with the kind's characters
+// (FNV-1a), the same on every machine, as std::hash is not.
+inline std::uint64_t SeedFor(std::uint64_t base, std::string_view kind) {
+    std::uint64_t seed = base ^ 0xCBF29CE484222325;
+    for (const char c : kind) {
+        seed = (seed ^ static_cast<unsigned char>(c)) * 0x100000001B3;
+    }
+    return seed;
+}
+
 class TMessageGen {
 public:
     explicit TMessageGen(std::uint64_t seed) : FRandom(seed) {}
