@@ -298,8 +298,10 @@ TEST_F(TsharkTest, NamesEveryCodeAndFiltersOnIt) {
         }
     }
     // A filter on a code of each kind finds the one message that has it.
-    for (const auto& [kind, code] :
-         {std::pair{&kinds[0], '8'}, {&kinds[1], 'E'}, {&kinds[2], '3'}}) {
+    for (const TExpected& pick : {TExpected{&kinds[0], '8', ""}, TExpected{&kinds[1], 'E', ""},
+                                  TExpected{&kinds[2], '3', ""}}) {
+        const TCoded* kind = pick.Kind;
+        const char code = pick.Code;
         const auto found = std::find_if(expected.begin(), expected.end(), [&](const TExpected& e) {
             return e.Kind == kind && e.Code == code;
         });
