@@ -131,12 +131,18 @@ const char* Text(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
         tvb_get_string_enc(pinfo->pool, text, 0, length, ENC_WINDOWS_1252));
 }
 
-// A Text as a label or column shows it: of a long one, only as much as a label
+// A UTF-8 text as a label or column shows it: tabs and line ends as blanks,
+// other control characters escaped; of a long text, only as much as a label
 // holds and a little more, for Wireshark to mark it as cut.
-const char* Shown(packet_info* pinfo, const char* text) {
-    return std::string_view(text).substr(0, kLabelBytes + 1).size() <= kLabelBytes
-               ? text
-               : format_text(pinfo->pool, reinterpret_cast<const guchar*>(text), kLabelBytes);
+const char* Shown(packet_info* pinfo, const char* utf8) {
+    const std::string_view text = std::string_view(utf8).substr(0, kLabelBytes + 1);
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
+    });
+    return plain && text.size() <= kLabelBytes
+               ? utf8
+               : format_text_wsp(pinfo->pool, reinterpret_cast<const guchar*>(utf8),
+                                 std::min(text.size(), kLabelBytes));
 }
 
 // A table of the library's codes as a value string of Wireshark's, so that a
