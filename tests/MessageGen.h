@@ -5,45 +5,24 @@
 // content (control bytes, CR LF, "%", bytes above 0x7F, empty and missing
 // fields). The same seed gives the same messages on every machine.
 
+#include "SeededRandom.h"
+
 #include <cstdint>
-#include <limits>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velquist::test {
 
-// Random choices from a seeded engine, spread by code of our own: the engine's
-// numbers are the same with every standard library, the standard distributions'
-// are not, and every machine is to test the same inputs.
-class TRandom {
-public:
-    explicit TRandom(std::uint64_t seed) : FEngine(seed) {}
-
-    // A number from 0 to n - 1 (n > 0), each as likely.
-    int Below(int n) {
-        const auto range = static_cast<std::uint64_t>(n);
-        constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
-        // The engine's numbers of the last, incomplete round of `range` would
-        // favour the small results: draw again.
-        const std::uint64_t incomplete = (kMost % range + 1) % range;
-        std::uint64_t value = FEngine();
-        while (value > kMost - incomplete) {
-            value = FEngine();
-        }
-        return static_cast<int>(value % range);
+// A seed for the messages of one kind: `base` mixed with the kind's characters
+// (FNV-1a), the same on every machine, as std::hash is not.
+inline std::uint64_t SeedFor(std::uint64_t base, std::string_view kind) {
+    std::uint64_t seed = base ^ 0xCBF29CE484222325;
+    for (const char c : kind) {
+        seed = (seed ^ static_cast<unsigned char>(c)) * 0x100000001B3;
     }
-
-    bool Chance(int oneIn) { return Below(oneIn) == 0; }
-
-    std::string Pick(std::string_view from) {
-        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
-    }
-
-private:
-    std::mt19937_64 FEngine;
-};
+    return seed;
+}
 
 class TMessageGen {
 public:
@@ -89,9 +68,11 @@ public:
     }
 
 private:
-    int Below(int n) { return FRandom.Below(n); }
-    bool Chance(int oneIn) { return FRandom.Chance(oneIn); }
-    std::string Pick(std::string_view from) { return FRandom.Pick(from); }
+    int Below(int n) { return static_cast<int>(FRandom.Below(static_cast<std::uint64_t>(n))); }
+    bool Chance(int oneIn) { return Below(oneIn) == 0; }
+    std::string Pick(std::string_view from) {
+        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
+    }
 
     // Up to `most` characters: mostly the terminal's digits, with the
     // characters that decoders and line splitting look at.
@@ -150,7 +131,7 @@ private:
         return field;
     }
 
-    TRandom FRandom;
+    TSeededRandom FRandom;
 };
 
 } // namespace velquist::test

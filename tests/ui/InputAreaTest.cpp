@@ -4,7 +4,7 @@
 // area draws their bytes, the text unchanged.
 
 #include "InputArea.h"
-#include "MessageGen.h"
+#include "SeededRandom.h"
 #include "ShownText.h"
 #include "TestMain.h"
 #include "TestWindow.h"
@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <QtMath>
 
-using velquist::test::TRandom;
+using velquist::TSeededRandom;
 using velquist::ui::TInputArea;
 
 namespace {
@@ -70,15 +70,22 @@ bool Step(TInputArea& area, QKeySequence::StandardKey key, bool byMenu) {
     return true;
 }
 
+int Below(TSeededRandom& random, int n) {
+    return static_cast<int>(random.Below(static_cast<std::uint64_t>(n)));
+}
+
+QChar Pick(TSeededRandom& random, QStringView from) {
+    return from[Below(random, static_cast<int>(from.size()))];
+}
+
 // A text to paste: digits, blanks, "~", FS and ESC, line breaks of every kind,
 // sometimes one long line.
-QString RandomText(TRandom& random) {
-    static constexpr char kCharacters[] = "0123456789ABCDEF  ~\x1C\x1B\r\n";
+QString RandomText(TSeededRandom& random) {
+    const QString characters = QStringLiteral("0123456789ABCDEF  ~\x1C\x1B\r\n");
     QString text;
-    const int length = random.Chance(4) ? 6000 + random.Below(6000) : random.Below(40);
+    const int length = random.OneIn(4) ? 6000 + Below(random, 6000) : Below(random, 40);
     for (int i = 0; i < length; ++i) {
-        text += random.Chance(40) ? QStringLiteral("\r\n")
-                                  : QString::fromLatin1(random.Pick(kCharacters));
+        text += random.OneIn(40) ? QStringLiteral("\r\n") : QString(Pick(random, characters));
     }
     return text;
 }
@@ -193,22 +200,20 @@ void InputAreaTest::cuttingLinesAnewKeepsTheHistory() {
 // comes forward through the same texts.
 void InputAreaTest::randomEditsAreUndoneAndRedoneExactly() {
     for (std::uint64_t seed = 1; seed <= 3; ++seed) {
-        TRandom random(seed);
+        TSeededRandom random(seed);
         TWindow window;
         window.Form.show();
         TInputArea& input = window.Input();
         QStringList held{QString()}; // every text the area held, in order
         for (int step = 0; step < 40; ++step) {
             const int end = input.document()->characterCount() - 1;
-            PutCaret(input, random.Below(end + 1));
-            switch (random.Below(8)) {
-            case 0:
-                QTest::keyClicks(&input, QString::fromLatin1(random.Pick("0123456789 ~")));
-                break;
+            PutCaret(input, Below(random, end + 1));
+            switch (Below(random, 8)) {
+            case 0: QTest::keyClicks(&input, Pick(random, u"0123456789 ~")); break;
             case 1: QTest::keyClick(&input, Qt::Key_Backspace); break;
             case 2: QTest::keyClick(&input, Qt::Key_Delete); break;
             case 3:
-                PutCaret(input, random.Below(end + 1), random.Below(end + 1));
+                PutCaret(input, Below(random, end + 1), Below(random, end + 1));
                 QGuiApplication::clipboard()->setText(RandomText(random));
                 Press(input, QKeySequence::Paste);
                 break;
@@ -228,7 +233,7 @@ void InputAreaTest::randomEditsAreUndoneAndRedoneExactly() {
                 break;
             }
             default:
-                window.Form.resize(565 + random.Below(400), window.Form.height());
+                window.Form.resize(565 + Below(random, 400), window.Form.height());
                 QCoreApplication::processEvents();
             }
             QCOMPARE(DocumentText(input), input.Text());

@@ -23,7 +23,6 @@
 #include <array>
 
 using velquist::test::TMessageGen;
-using velquist::test::TRandom;
 using velquist::ui::ShowBytes;
 using velquist::ui::TShownText;
 
@@ -57,12 +56,11 @@ public:
 
     QString Text(int mode) {
         const char* kinds[] = {"11", "22", "12", "4", "3", "1"};
-        const std::string message =
-            FMessages.Message(FRandom.Chance(3) ? "none" : kinds[FRandom.Below(6)]);
+        const std::string message = FMessages.Message(FRandom.OneIn(3) ? "none" : kinds[Below(6)]);
         QString text = mode == 0 ? Hex(message) : mode == 1 ? Trace(message) : String(message);
         if (mode != 1) {
-            for (int breaks = 3 + FRandom.Below(3); breaks > 0; --breaks) {
-                qsizetype at = FRandom.Below(static_cast<int>(text.size()) + 1);
+            for (int breaks = 3 + Below(3); breaks > 0; --breaks) {
+                qsizetype at = Below(static_cast<int>(text.size()) + 1);
                 at += at > 0 && at < text.size() && text[at - 1] == u'\r' && text[at] == u'\n';
                 text.insert(at, Break()); // not into a CR LF
             }
@@ -71,14 +69,14 @@ public:
     }
 
 private:
+    int Below(int n) { return static_cast<int>(FRandom.Below(static_cast<std::uint64_t>(n))); }
+
     // The next line break: of the one kind, or for mixed breaks first a CR,
     // an LF and a CR LF, then any.
     QString Break() {
         static const std::array<QString, 3> kBreaks = {QStringLiteral("\r"), QStringLiteral("\n"),
                                                        QStringLiteral("\r\n")};
-        const int kind = FShape.Breaks < 3 ? FShape.Breaks
-                         : FBreaks < 3     ? FBreaks
-                                           : FRandom.Below(3);
+        const int kind = FShape.Breaks < 3 ? FShape.Breaks : FBreaks < 3 ? FBreaks : Below(3);
         ++FBreaks;
         return kBreaks[static_cast<std::size_t>(kind)];
     }
@@ -88,12 +86,12 @@ private:
         QString pair =
             QStringLiteral("%1").arg(static_cast<std::uint8_t>(byte), 2, 16, QChar(u'0'));
         for (QChar& digit : pair) {
-            digit = FRandom.Chance(2) ? digit.toUpper() : digit;
+            digit = FRandom.OneIn(2) ? digit.toUpper() : digit;
         }
         return pair;
     }
 
-    QString Blank() { return FShape.Blanks && FRandom.Chance(4) ? QStringLiteral(" ") : QString(); }
+    QString Blank() { return FShape.Blanks && FRandom.OneIn(4) ? QStringLiteral(" ") : QString(); }
 
     QString Hex(const std::string& message) {
         QString text;
@@ -144,7 +142,7 @@ private:
     }
 
     TMessageGen FMessages;
-    TRandom FRandom;
+    velquist::TSeededRandom FRandom;
     const TShape FShape;
     int FBreaks = 0;
 };
