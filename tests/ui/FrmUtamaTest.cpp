@@ -133,7 +133,6 @@ private slots:
     void editingAcrossCutsKeepsTheText();
     void enterInsertsNoLineBreak_data();
     void enterInsertsNoLineBreak();
-    void ctrlReturnDecodes_data();
     void ctrlReturnDecodes();
 
     void settingsPathBesideExecutable_data();
@@ -554,33 +553,24 @@ void FrmUtamaTest::enterInsertsNoLineBreak() {
     QCOMPARE(window.Output().toPlainText(), QString());
 }
 
-void FrmUtamaTest::ctrlReturnDecodes_data() {
-    QTest::addColumn<QByteArray>("control"); // that has the focus
-    QTest::addColumn<int>("key");
-
+// Ctrl+Return (Ctrl+Enter on the keypad) decodes, whichever control has the
+// focus, and changes nothing else.
+void FrmUtamaTest::ctrlReturnDecodes() {
     for (const char* control :
          {"mmDie", "mmDieDecoded", "btnPaste", "btnRemSpaces", "cbMode", "btnDo", "btnAbout"}) {
-        QTest::addRow("Ctrl+Return in %s", control) << QByteArray(control) << int(Qt::Key_Return);
+        for (const auto& [key, modifiers] : {std::pair(Qt::Key_Return, Qt::ControlModifier),
+                                             std::pair(Qt::Key_Enter, Qt::KeypadModifier)}) {
+            TWindow window;
+            window.Mode().setCurrentIndex(2);
+            window.SetInput(QStringLiteral("1~001~002~3"));
+            QWidget& focus = window.Get<QWidget>(control);
+            focus.setFocus();
+            QTest::keyClick(&focus, key, Qt::ControlModifier | modifiers);
+            QVERIFY2(window.Output().toPlainText() == kOperationalCommand, control);
+            QCOMPARE(window.InputLines(), QStringLiteral("1~001~002~3"));
+            QCOMPARE(window.Form.focusWidget(), &focus);
+        }
     }
-    QTest::newRow("Ctrl+Enter on the keypad in mmDie") << QByteArray("mmDie") << int(Qt::Key_Enter);
-}
-
-// Ctrl+Return decodes, whichever control has the focus, and changes nothing else.
-void FrmUtamaTest::ctrlReturnDecodes() {
-    QFETCH(QByteArray, control);
-    QFETCH(int, key);
-
-    TWindow window;
-    window.Form.show();
-    window.Mode().setCurrentIndex(2);
-    window.SetInput(QStringLiteral("1~001~002~3"));
-    QWidget& focus = window.Get<QWidget>(control.constData());
-    focus.setFocus();
-    const Qt::KeyboardModifiers keypad = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-    QTest::keyClick(&focus, Qt::Key(key), Qt::ControlModifier | keypad);
-    QCOMPARE(window.Output().toPlainText(), kOperationalCommand);
-    QCOMPARE(window.InputLines(), QStringLiteral("1~001~002~3"));
-    QCOMPARE(window.Form.focusWidget(), &focus);
 }
 
 void FrmUtamaTest::settingsPathBesideExecutable_data() {
@@ -671,23 +661,6 @@ void FrmUtamaTest::modeSurvivesRestart() {
     QCOMPARE(second.Mode().currentIndex(), picked);
 }
 
-// A settings path that cannot be written: the path of a folder, or a path in a
-// file taken for a folder. Returns the path.
-QString Unwritable(const QDir& dir, TBadSettings bad) {
-    dir.mkpath(QStringLiteral("."));
-    if (bad == TBadSettings::FolderAtPath) {
-        dir.mkpath(QStringLiteral("velquist.ini"));
-        return dir.filePath(QStringLiteral("velquist.ini"));
-    }
-    WriteFile(dir.filePath(QStringLiteral("file")), QByteArrayLiteral("a file"));
-    return dir.filePath(QStringLiteral("file/velquist.ini"));
-}
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void FrmUtamaTest::settingsErrorsSwallowed_data() {
     QTest::addColumn<TBadSettings>("bad");
 
@@ -703,12 +676,19 @@ void FrmUtamaTest::settingsErrorsSwallowed() {
 
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("velquist.ini"));
-    if (bad == TBadSettings::GarbageFile) {
+    switch (bad) {
+    case TBadSettings::GarbageFile:
         WriteFile(path, QByteArrayLiteral("\x00\xFF[[Settings\n=\x01\x02\n[]]\nLast\n"));
-    } else {
-        path = Unwritable(QDir(dir.filePath(QStringLiteral("beside"))), bad);
+        break;
+    case TBadSettings::FolderAtPath:
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("velquist.ini")));
+        break;
+    case TBadSettings::FileAsFolder:
+        path = dir.filePath(QStringLiteral("file/velquist.ini"));
+        break;
     }
-    const QString user = Unwritable(QDir(dir.filePath(QStringLiteral("user"))), bad);
+    WriteFile(dir.filePath(QStringLiteral("file")), QByteArrayLiteral("a file"));
+    const QString user = dir.filePath(QStringLiteral("file/user/velquist.ini"));
 
     TWindow window({path, user});
     window.Form.show();
@@ -717,7 +697,6 @@ void FrmUtamaTest::settingsErrorsSwallowed() {
     QVERIFY(window.Form.close());
     QVERIFY(!window.Form.isVisible());
     QCOMPARE(QFileInfo(path).isFile(), bad == TBadSettings::GarbageFile);
-    QVERIFY(!QFileInfo(user).isFile());
 }
 
 void FrmUtamaTest::settingsBesideOrTheUsers_data() {
@@ -749,9 +728,10 @@ void FrmUtamaTest::settingsBesideOrTheUsers() {
     QFETCH(int, picked);
 
     QTemporaryDir dir;
+    WriteFile(dir.filePath(QStringLiteral("file")), QByteArrayLiteral("a file"));
     const velquist::ui::TSettingsFiles files{
-        besideWritable ? dir.filePath(QStringLiteral("velquist.ini"))
-                       : Unwritable(QDir(dir.path()), TBadSettings::FileAsFolder),
+        dir.filePath(besideWritable ? QStringLiteral("velquist.ini")
+                                    : QStringLiteral("file/velquist.ini")), // in a file
         dir.filePath(QStringLiteral("config/velquist/velquist.ini"))};
     if (!besideFile.isNull()) {
         WriteFile(files.Beside, besideFile);
@@ -762,7 +742,7 @@ void FrmUtamaTest::settingsBesideOrTheUsers() {
     }
     const QString& saved = besideWritable ? files.Beside : files.User;
     const QString& other = besideWritable ? files.User : files.Beside;
-    const QByteArray otherBefore = FileBytes(other);
+    const QStringList otherBefore = FileLines(other);
     {
         TWindow first(files);
         first.Form.show();
@@ -772,7 +752,7 @@ void FrmUtamaTest::settingsBesideOrTheUsers() {
     }
     QCOMPARE(FileLines(saved), (QStringList{QStringLiteral("[Settings]"),
                                             QStringLiteral("LastMode=%1").arg(picked)}));
-    QCOMPARE(FileBytes(other), otherBefore);
+    QCOMPARE(FileLines(other), otherBefore);
 
     TWindow second(files);
     second.Form.show();
