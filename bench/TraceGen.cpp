@@ -7,7 +7,7 @@
 //
 //   velquist_trace_gen [--megabytes N] [--terminals N] [--seed N] OUTPUT
 
-#include "MessageGen.h"
+#include "TraceRender.h"
 #include "Traffic.h"
 
 #include <cstdio>
@@ -19,7 +19,7 @@
 
 namespace {
 
-using velquist::test::TRandom;
+using velquist::test::TChoices;
 
 // One message as xxd writes it (16 bytes a line, groups of 2).
 void AppendXxd(std::string& out, std::string_view message) {
@@ -51,7 +51,7 @@ void AppendXxd(std::string& out, std::string_view message) {
     }
 }
 
-std::string Digits(TRandom& random, int count) {
+std::string Digits(TChoices& random, int count) {
     std::string digits;
     for (int i = 0; i < count; ++i) {
         digits.push_back(static_cast<char>('0' + random.Below(10)));
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    TRandom random(seed);
+    TChoices random(seed);
     const std::size_t size = megabytes * 1'000'000;
     std::size_t written = 0;
     std::int64_t clock = (8 * 3600 + random.Below(3600)) * std::int64_t{1'000'000};

@@ -20,7 +20,7 @@ VELQUIST_WIRESHARK_PACKAGES="libwireshark-dev libglib2.0-dev tshark"
 # screen, and the tools that drive it and take the picture.
 VELQUIST_SCREENSHOT_PACKAGES="wireshark xvfb xdotool imagemagick"
 # The benchmarks and their comparison script.
-VELQUIST_BENCH_PACKAGES="libbenchmark-dev xxd time"
+VELQUIST_BENCH_PACKAGES="libbenchmark-dev xxd time hyperfine"
 
 velquist_install_missing() {
     local missing=()

@@ -5,43 +5,24 @@
 // content (control bytes, CR LF, "%", bytes above 0x7F, empty and missing
 // fields). The same seed gives the same messages on every machine.
 
+#include "SeededRandom.h"
+
 #include <cstdint>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velquist::test {
 
-// Random choices from a seeded engine, with a distribution of our own: the
-// standard library's distributions differ between implementations, so the same
-// seed would not give the same values everywhere.
-class TRandom {
-public:
-    explicit TRandom(std::uint64_t seed) : FEngine(seed) {}
-
-    // A number from 0 to n - 1 (n > 0), every one equally likely: a 64-bit draw
-    // modulo n, drawn again when it falls among the lowest 2^64 mod n values,
-    // which would favour the small results.
-    int Below(int n) {
-        const auto range = static_cast<std::uint64_t>(n);
-        const std::uint64_t biased = (0 - range) % range; // 2^64 mod n
-        for (;;) {
-            const std::uint64_t draw = FEngine();
-            if (draw >= biased) {
-                return static_cast<int>(draw % range);
-            }
-        }
+// A seed for the messages of one kind: `base` mixed with the kind's characters
+// (FNV-1a), the same on every machine, as std::hash is not.
+inline std::uint64_t SeedFor(std::uint64_t base, std::string_view kind) {
+    std::uint64_t seed = base ^ 0xCBF29CE484222325;
+    for (const char c : kind) {
+        seed = (seed ^ static_cast<unsigned char>(c)) * 0x100000001B3;
     }
-    bool Chance(int oneIn) { return Below(oneIn) == 0; }
-    std::string Pick(std::string_view from) {
-        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
-    }
-    std::uint64_t Bits() { return FEngine(); }
-
-private:
-    std::mt19937_64 FEngine;
-};
+    return seed;
+}
 
 class TMessageGen {
 public:
@@ -87,9 +68,11 @@ public:
     }
 
 private:
-    int Below(int n) { return FRandom.Below(n); }
-    bool Chance(int oneIn) { return FRandom.Chance(oneIn); }
-    std::string Pick(std::string_view from) { return FRandom.Pick(from); }
+    int Below(int n) { return static_cast<int>(FRandom.Below(static_cast<std::uint64_t>(n))); }
+    bool Chance(int oneIn) { return Below(oneIn) == 0; }
+    std::string Pick(std::string_view from) {
+        return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
+    }
 
     // Up to `most` characters: mostly the terminal's digits, with the
     // characters that decoders and line splitting look at.
@@ -148,7 +131,7 @@ private:
         return field;
     }
 
-    TRandom FRandom;
+    TSeededRandom FRandom;
 };
 
 } // namespace velquist::test

@@ -3,6 +3,7 @@
 
 #include "CliOptions.h"
 #include "ProcessRunner.h"
+#include "TestUtil.h"
 #include "TraceRender.h"
 #include "Traffic.h"
 
@@ -294,7 +295,8 @@ INSTANTIATE_TEST_SUITE_P(
         TArgumentCase{{"--trace", "--redact", "--luno", "1"},
                       "--redact writes the whole trace back: it takes no --json, --stats, "
                       "--decode or filter"},
-        TArgumentCase{{"--trace=yes"}, "option '--trace' takes no value"}));
+        TArgumentCase{{"--trace=yes"}, "option '--trace' takes no value"}),
+    NamedBy(&TArgumentCase::Error));
 
 TEST(TraceArguments, ReadSecondsToTheNanosecond) {
     EXPECT_EQ(cli::SecondsFromText("2"), std::chrono::seconds(2));

@@ -54,7 +54,7 @@ const std::vector<std::pair<int, std::string>> kSmallTrace = {
 };
 
 TEST(TracePairing, AgreesWithThePluginsPairing) {
-    TRandom random(3);
+    TChoices random(3);
     for (int round = 0; round < 20; ++round) {
         std::vector<std::pair<int, std::string>> messages;
         int ms = 1'000;

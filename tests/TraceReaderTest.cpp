@@ -3,6 +3,7 @@
 // recognises, case by case.
 
 #include "HexText.h"
+#include "TestUtil.h"
 #include "TraceParse.h"
 #include "TraceRender.h"
 #include "velquist/Trace.h"
@@ -177,7 +178,7 @@ TEST(TraceReader, SkipsWhatIsNoAsciiHeaderAndEmptyFrames) {
 TEST(TraceReader, WalksArbitraryBytes) {
     static constexpr char kCharacters[] = "0123456789abcdefABCDEF :.*|<>\r\n\t-/,T\x00\xFF";
     constexpr std::string_view kAll(kCharacters, sizeof kCharacters - 1); // the NUL included
-    TRandom random(11);
+    TChoices random(11);
     for (int round = 0; round < 300; ++round) {
         std::string text;
         for (int n = random.Below(400); n > 0; --n) {
@@ -292,7 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TTimeCase{"24:00:00", {}, {}}, TTimeCase{"10:60:00", {}, {}},
                       TTimeCase{"110:42:01", {}, {}}, TTimeCase{"10:42:011", {}, {}},
                       TTimeCase{"31:1C:10:42:01:1C", {}, {}}, // hex joined by ":"
-                      TTimeCase{"x10:42:01", {}, {}}, TTimeCase{"no time here: 10:4", {}, {}}));
+                      TTimeCase{"x10:42:01", {}, {}}, TTimeCase{"no time here: 10:4", {}, {}}),
+    NamedBy(&TTimeCase::Line));
 
 struct TDumpCase {
     std::string Line;
@@ -344,7 +346,8 @@ INSTANTIATE_TEST_SUITE_P(
         TDumpCase{"0000  31 32 33  xyz", "313233", false},
         // Not a dump line: no offset, or hex glued to it.
         TDumpCase{"10:42:01 RECV 31 31", "", false}, TDumpCase{"00000000:3131", "", false},
-        TDumpCase{"000 31 32", "", false}, TDumpCase{"0000", "", false}));
+        TDumpCase{"000 31 32", "", false}, TDumpCase{"0000", "", false}),
+    NamedBy(&TDumpCase::Line));
 
 struct THexRunCase {
     std::string Line;
@@ -377,7 +380,8 @@ INSTANTIATE_TEST_SUITE_P(
                       THexRunCase{"ATM 0012 311C3030311C", "311C3030311C"},
                       THexRunCase{"311C3030 311C1C30 3132", "311C3030 311C1C30 3132"},
                       THexRunCase{"10:42:01", ""}, THexRunCase{"RECV 31 32 (len 2)", ""},
-                      THexRunCase{"len=311C3030", ""}, THexRunCase{"", ""}));
+                      THexRunCase{"len=311C3030", ""}, THexRunCase{"", ""}),
+    NamedBy(&THexRunCase::Line));
 
 } // namespace
 } // namespace velquist::test

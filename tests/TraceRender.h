@@ -8,6 +8,7 @@
 // bytes, its first and last line, its time.
 
 #include "MessageGen.h"
+#include "SeededRandom.h"
 #include "velquist/Framing.h"
 #include "velquist/Trace.h"
 
@@ -21,6 +22,23 @@
 #include <vector>
 
 namespace velquist::test {
+
+// Choices drawn from a seeded random: a number below n, one chance in n, one
+// character of a set.
+class TChoices {
+public:
+    explicit TChoices(std::uint64_t seed) : FRandom(seed) {}
+
+    int Below(int n) { return static_cast<int>(FRandom.Below(static_cast<std::uint64_t>(n))); }
+    bool Chance(int n) { return FRandom.OneIn(static_cast<std::uint64_t>(n)); }
+    std::string Pick(std::string_view from) {
+        return std::string(1, from[FRandom.Below(from.size())]);
+    }
+    std::uint64_t Bits() { return FRandom.Bits(); }
+
+private:
+    TSeededRandom FRandom;
+};
 
 struct TExpectedMessage {
     std::string Message;
@@ -162,7 +180,7 @@ struct TTimeWriter {
     bool Dated = false;
     std::int64_t DayZero = 19'000; // days since 1970 of the trace's first day (dated traces)
 
-    std::string Write(std::int64_t at, TRandom& random, TTraceTime& read) const {
+    std::string Write(std::int64_t at, TChoices& random, TTraceTime& read) const {
         constexpr std::int64_t kDay = 86'400'000'000'000;
         const int digits = random.Below(10);
         std::int64_t unit = 1;
@@ -342,7 +360,7 @@ private:
         }
     }
 
-    TRandom FRandom;
+    TChoices FRandom;
     TMessageGen FMessages;
     std::vector<TStyle> FStyles;
     TTimeWriter FTimes;
