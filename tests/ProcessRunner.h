@@ -4,8 +4,11 @@
 // end-to-end tests of the command-line decoder.
 
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace velquist::test {
@@ -36,5 +39,23 @@ struct TProcessResult {
 // with it.
 TProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
                           const TProcessOptions& options = {});
+
+// A file of the given content for a program to read, removed when it goes.
+class TempFile {
+public:
+    explicit TempFile(const std::string& content) {
+        static int counter = 0;
+        FPath = std::filesystem::temp_directory_path() /
+                ("velquist-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::ofstream(FPath, std::ios::binary) << content;
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { std::filesystem::remove(FPath); }
+    std::string Path() const { return FPath.string(); }
+
+private:
+    std::filesystem::path FPath;
+};
 
 } // namespace velquist::test

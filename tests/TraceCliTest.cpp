@@ -1,7 +1,6 @@
 // velquist-decode --trace from the outside: the listing, JSON Lines, the
 // statistics, filters, masking and redaction, bad input and exit statuses.
 
-#include "CliOptions.h"
 #include "ProcessRunner.h"
 #include "TestUtil.h"
 #include "TraceRender.h"
@@ -10,11 +9,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <sstream>
-#include <unistd.h>
 
 namespace velquist::test {
 namespace {
@@ -128,21 +124,6 @@ TEST(TraceCli, MasksCardDataInHexAndText) {
     EXPECT_NE(text.find("Track-2 data = 476173******0010="), std::string::npos);
 }
 
-class TempFile {
-public:
-    explicit TempFile(const std::string& content) {
-        static int counter = 0;
-        FPath = std::filesystem::temp_directory_path() /
-                ("velquist-trace-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::ofstream(FPath, std::ios::binary) << content;
-    }
-    ~TempFile() { std::filesystem::remove(FPath); }
-    std::string Path() const { return FPath.string(); }
-
-private:
-    std::filesystem::path FPath;
-};
-
 TEST(TraceCli, ReadsAMappedFileAsItReadsAPipe) {
     TTraceGen gen(2, {std::begin(kTextStyles), std::end(kTextStyles)});
     gen.Add(100);
@@ -236,76 +217,6 @@ TEST(TraceCli, ReportsOutputThatCannotBeWritten) {
     EXPECT_EQ(run.ExitCode, 3);
     EXPECT_EQ(run.Err,
               "velquist-decode: cannot write to standard output: No space left on device\n");
-}
-
-// ---- The command line ------------------------------------------------------------------
-
-TEST(TraceArguments, TakeTheTraceOptions) {
-    const std::vector<std::string_view> args = {
-        "--trace", "--layout",         "netadrd", "--luno", "001",          "--luno=002",
-        "--type",  "Function Command", "--match", "Ready",  "--unanswered", "--slower",
-        "1.5",     "--mask",           "day.log"};
-    const auto parsed = cli::ParseArguments(args);
-    ASSERT_EQ(parsed.Error, "");
-    ASSERT_TRUE(parsed.Options.Trace.has_value());
-    const cli::TTraceOptions& trace = *parsed.Options.Trace;
-    EXPECT_EQ(trace.Layout, TTraceLayout::Netadrd);
-    EXPECT_EQ(trace.Filter.Lunos, (std::vector<std::string>{"001", "002"}));
-    EXPECT_EQ(trace.Filter.Types, std::vector<TDMsgType>{mtFunctionCommand});
-    EXPECT_EQ(trace.Filter.Match, "Ready");
-    EXPECT_TRUE(trace.Filter.Unanswered);
-    EXPECT_EQ(trace.Filter.SlowerThan, std::chrono::milliseconds(1'500));
-    EXPECT_TRUE(trace.Filter.MaskCardData);
-    EXPECT_EQ(parsed.Options.File, "day.log");
-    EXPECT_FALSE(cli::ParseArguments({}).Options.Trace.has_value());
-}
-
-struct TArgumentCase {
-    std::vector<std::string_view> Args;
-    std::string Error;
-};
-
-void PrintTo(const TArgumentCase& c, std::ostream* out) {
-    for (const auto arg : c.Args) {
-        *out << "'" << arg << "' ";
-    }
-}
-
-class TraceArgumentErrors : public ::testing::TestWithParam<TArgumentCase> {};
-
-TEST_P(TraceArgumentErrors, NameTheProblem) {
-    EXPECT_EQ(cli::ParseArguments(GetParam().Args).Error, GetParam().Error);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, TraceArgumentErrors,
-    ::testing::Values(
-        TArgumentCase{{"--stats"}, "option '--stats' needs --trace"},
-        TArgumentCase{{"--luno", "001", "x.log"}, "option '--luno' needs --trace"},
-        TArgumentCase{{"--trace", "--mode", "hex"},
-                      "--mode is for one message; give a trace's layout with --layout"},
-        TArgumentCase{{"--trace", "--type", "Banana"},
-                      "unknown type 'Banana' (use e.g. mtCustomerRequest or \"Consumer Request\")"},
-        TArgumentCase{{"--trace", "--slower", "fast"},
-                      "--slower needs a number of seconds, e.g. 0.5, not 'fast'"},
-        TArgumentCase{{"--trace", "--slower", "1."},
-                      "--slower needs a number of seconds, e.g. 0.5, not '1.'"},
-        TArgumentCase{{"--trace", "--stats", "--decode"},
-                      "--stats counts messages: it takes no --decode"},
-        TArgumentCase{{"--trace", "--redact", "--luno", "1"},
-                      "--redact writes the whole trace back: it takes no --json, --stats, "
-                      "--decode or filter"},
-        TArgumentCase{{"--trace=yes"}, "option '--trace' takes no value"}),
-    NamedBy(&TArgumentCase::Error));
-
-TEST(TraceArguments, ReadSecondsToTheNanosecond) {
-    EXPECT_EQ(cli::SecondsFromText("2"), std::chrono::seconds(2));
-    EXPECT_EQ(cli::SecondsFromText("0.25"), std::chrono::milliseconds(250));
-    EXPECT_EQ(cli::SecondsFromText(".5"), std::chrono::milliseconds(500));
-    EXPECT_EQ(cli::SecondsFromText("1.0000000019"), std::chrono::nanoseconds(1'000'000'001));
-    EXPECT_FALSE(cli::SecondsFromText("").has_value());
-    EXPECT_FALSE(cli::SecondsFromText("-1").has_value());
-    EXPECT_FALSE(cli::SecondsFromText("1e3").has_value());
 }
 
 } // namespace
