@@ -5,7 +5,7 @@
 # Building the decoder, the command line and the tests.
 VELQUIST_BUILD_PACKAGES="g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libboost-json1.81-dev nlohmann-json3-dev"
 # The window (and a font for its tests on the offscreen platform).
-VELQUIST_UI_PACKAGES="qt6-base-dev fonts-dejavu-core"
+VELQUIST_UI_PACKAGES="qt6-base-dev qt6-charts-dev libqt6opengl6-dev fonts-dejavu-core"
 # The window's tests on other machines (tests/ui/run_variants.sh) and its
 # benchmark (bench/window_bench.sh): more font families, an X server without a
 # window manager.

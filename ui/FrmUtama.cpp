@@ -15,10 +15,13 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -28,6 +31,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <stdexcept>
@@ -89,30 +93,6 @@ void AppendLine(QPlainTextEdit& area, const QString& line) {
     cursor.insertText(line, QTextCharFormat());
     area.setTextCursor(cursor);
     area.ensureCursorVisible();
-}
-
-// The colours of a mark: its name in the area's background colour.
-QTextCharFormat MarkFormat(const QPalette& palette, const TShownMark& mark) {
-    QTextCharFormat format;
-    format.setForeground(palette.color(QPalette::Base));
-    format.setBackground(MarkBackground(palette, mark));
-    return format;
-}
-
-// Replaces the area's text with the shown text and draws its marks.
-void ShowText(QPlainTextEdit& area, const TShownText& shown) {
-    area.setPlainText(shown.Text);
-    QTextDocument& document = *area.document();
-    document.setUndoRedoEnabled(false); // a decode is not undone mark by mark
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock(); // the layout hears of all marks at once
-    for (const TShownMark& mark : shown.Marks) {
-        cursor.setPosition(static_cast<int>(mark.Start));
-        cursor.setPosition(static_cast<int>(mark.Start + mark.Length), QTextCursor::KeepAnchor);
-        cursor.setCharFormat(MarkFormat(area.palette(), mark));
-    }
-    cursor.endEditBlock();
-    document.setUndoRedoEnabled(true);
 }
 
 // Whether a file can be written at `path`: the file, or else its folder.
@@ -222,6 +202,9 @@ TfrmDecode::TfrmDecode(TSettingsFiles settings, QWidget* parent)
     FLinks = std::make_unique<TDecodeLinks>(*mmDie, *mmDieDecoded);
 
     SetTabOrder();
+    setAcceptDrops(true); // a trace file dropped here opens in a trace window
+    mmDie->viewport()->installEventFilter(this);
+    mmDieDecoded->viewport()->installEventFilter(this);
     setMinimumSize(kMinimumSize);
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, kStartSize,
                                     screen()->availableGeometry()));
@@ -331,7 +314,7 @@ void TfrmDecode::Decode() {
         const std::vector<std::size_t> bounds = TShownLines::LineBounds(result.Lines);
         const TShownText shown = ShowBytes(result.Text, kLongestShownLine, bounds);
         ShowText(*mmDieDecoded, shown);
-        FLinks->Tie(std::move(decoded->Map), lines, TShownLines(result.Lines, shown.Places));
+        FLinks->Tie(std::move(decoded->Map), TShownLines(result.Lines, shown.Places));
     } else {
         AppendLine(*mmDieDecoded, QStringLiteral("Error: ") + ShowBytes(result.Error).Text);
     }
@@ -371,7 +354,73 @@ void TfrmDecode::keyPressEvent(QKeyEvent* event) {
         btnDoClick();
         return;
     }
+    if (event->matches(QKeySequence::Open)) {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open a Trace"));
+        if (!path.isEmpty()) {
+            emit TraceChosen(path);
+        }
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+namespace {
+
+// A drag of files from a file manager; a drag of text goes to the input area.
+bool CarriesFiles(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) {
+        return false;
+    }
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+} // namespace
+
+void TfrmDecode::dragEnterEvent(QDragEnterEvent* event) {
+    if (CarriesFiles(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void TfrmDecode::dragMoveEvent(QDragMoveEvent* event) {
+    if (CarriesFiles(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void TfrmDecode::dropEvent(QDropEvent* event) {
+    if (!CarriesFiles(event->mimeData())) {
+        return;
+    }
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            emit TraceChosen(url.toLocalFile());
+        }
+    }
+    event->acceptProposedAction();
+}
+
+// The text areas take drops of text; files dropped on them go to the window.
+bool TfrmDecode::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!CarriesFiles(drop->mimeData())) {
+            break;
+        }
+        if (event->type() == QEvent::Drop) {
+            dropEvent(drop);
+        } else {
+            drop->acceptProposedAction();
+        }
+        return true;
+    }
+    default: break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace velquist::ui

@@ -59,6 +59,11 @@ public:
     // The About dialog that "About" shows; the window does not own it.
     void SetAboutDialog(QDialog* dialog);
 
+signals:
+    // A file was chosen to open as a trace: dropped on the window, or picked
+    // after Ctrl+O. The window's layout stays as it is: no menu, no button.
+    void TraceChosen(const QString& path);
+
 public slots:
     void btnPasteClick();
     void btnRemSpacesClick();
@@ -70,8 +75,15 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    // Ctrl+Return (or Ctrl+Enter) from any control decodes: none of them takes it.
+    // Ctrl+Return (or Ctrl+Enter) from any control decodes: none of them takes
+    // it. Ctrl+O chooses a trace to open.
     void keyPressEvent(QKeyEvent* event) override;
+    // A file dropped anywhere on the window, the text areas included, is a trace
+    // to open.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* CreateOptionPanel();

@@ -168,34 +168,42 @@ void TAreaHighlight::Refresh() {
     FArea.setExtraSelections(selections);
 }
 
-TDecodeLinks::TDecodeLinks(TInputArea& input, QPlainTextEdit& output)
-    : FInput(input), FOutput(output), FInputHighlight(input, TAreaHighlight::TReach::Characters),
+TAreaLinks::TAreaLinks(QPlainTextEdit& source, QPlainTextEdit& output)
+    : FSource(source), FOutput(output),
+      FSourceHighlight(source, TAreaHighlight::TReach::Characters),
       FOutputHighlight(output, TAreaHighlight::TReach::WholeLines) {
-    connect(&FInput, &TInputArea::InputChanged, this, &TDecodeLinks::Untie);
-    connect(&FOutput, &QPlainTextEdit::textChanged, this, &TDecodeLinks::Untie);
-    connect(&FInput, &TInputArea::CaretMoved, this, &TDecodeLinks::FollowInput);
-    connect(&FOutput, &QPlainTextEdit::cursorPositionChanged, this, &TDecodeLinks::FollowOutput);
-    connect(&FInput, &TInputArea::ParagraphsRecut, this, &TDecodeLinks::InputRecut);
+    connect(&FOutput, &QPlainTextEdit::textChanged, this, &TAreaLinks::Untie);
+    connect(&FOutput, &QPlainTextEdit::cursorPositionChanged, this, &TAreaLinks::FollowOutput);
     // Clicking or tabbing into an area puts its caret to work, wherever it is.
-    FInput.installEventFilter(this);
+    FSource.installEventFilter(this);
     FOutput.installEventFilter(this);
 }
 
-void TDecodeLinks::Tie(TInputMap map, QStringView inputText, TShownLines lines) {
+void TAreaLinks::Tie(std::unique_ptr<const TSourcePlaces> places, TShownLines lines) {
     Untie();
-    FTie = TTie{std::move(map), TInputPlaces(inputText, FInput.Cuts()), std::move(lines), {}};
+    FTie = TTie{std::move(places), std::move(lines), {}};
 }
 
-void TDecodeLinks::Untie() {
+void TAreaLinks::Replace(std::unique_ptr<const TSourcePlaces> places) {
+    if (FTie) {
+        // The paragraphs were filled anew, so the selections went with the old
+        // ones, even where the highlight keeps its positions.
+        FSourceHighlight.Clear();
+        FTie->Places = std::move(places);
+        ShowSource(FTie->SourceShows);
+    }
+}
+
+void TAreaLinks::Untie() {
     FTie.reset();
-    FInputHighlight.Clear();
+    FSourceHighlight.Clear();
     FOutputHighlight.Clear();
 }
 
-bool TDecodeLinks::eventFilter(QObject* watched, QEvent* event) {
+bool TAreaLinks::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        if (watched == &FInput) {
-            FollowInput();
+        if (watched == &FSource) {
+            FollowSource();
         } else if (watched == &FOutput) {
             FollowOutput();
         }
@@ -203,13 +211,12 @@ bool TDecodeLinks::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void TDecodeLinks::FollowInput() {
+void TAreaLinks::FollowSource() {
     if (!FTie) {
         return;
     }
-    ShowInput(std::nullopt);
-    const auto textByte = FTie->Places.ByteUnderCaret(FInput.textCursor().position());
-    const auto byte = textByte ? FTie->Map.ByteAt(*textByte) : std::nullopt;
+    ShowSource(std::nullopt);
+    const auto byte = FTie->Places->ByteUnderCaret(FSource.textCursor().position());
     std::vector<TPositionRun> lines;
     if (byte) {
         for (const std::size_t line : FTie->Lines.LinesShowing(*byte)) {
@@ -221,35 +228,70 @@ void TDecodeLinks::FollowInput() {
     FOutputHighlight.Show(std::move(lines), first);
 }
 
-void TDecodeLinks::FollowOutput() {
+void TAreaLinks::FollowOutput() {
     if (!FTie) {
         return;
     }
     FOutputHighlight.Clear();
     const auto line = FTie->Lines.LineAt(FOutput.textCursor().position());
-    ShowInput(line ? FTie->Lines.BytesOf(*line) : std::nullopt);
+    ShowSource(line ? FTie->Lines.BytesOf(*line) : std::nullopt);
 }
 
-void TDecodeLinks::ShowInput(std::optional<TByteRange> bytes) {
-    FTie->InputShows = bytes;
+void TAreaLinks::ShowSource(std::optional<TByteRange> bytes) {
+    FTie->SourceShows = bytes;
     std::vector<TPositionRun> runs;
     if (bytes) {
-        for (const TByteRange& span : FTie->Map.TextSpans(*bytes)) {
-            runs.push_back(FTie->Places.RunOf(span));
-        }
+        runs = FTie->Places->RunsOf(*bytes);
     }
     const std::optional<int> first =
         runs.empty() ? std::nullopt : std::optional(runs.front().Start);
-    FInputHighlight.Show(std::move(runs), first);
+    FSourceHighlight.Show(std::move(runs), first);
+}
+
+namespace {
+
+// The input area's characters: the input map of the prepared text, and where
+// its bytes stand in the area's paragraphs.
+class TInputSourcePlaces : public TSourcePlaces {
+public:
+    TInputSourcePlaces(std::shared_ptr<const TInputMap> map, const TInputArea& input)
+        : FMap(std::move(map)), FPlaces(input.Text(), input.Cuts()) {}
+
+    std::optional<std::size_t> ByteUnderCaret(int position) const override {
+        const auto textByte = FPlaces.ByteUnderCaret(position);
+        return textByte ? FMap->ByteAt(*textByte) : std::nullopt;
+    }
+
+    std::vector<TPositionRun> RunsOf(TByteRange bytes) const override {
+        std::vector<TPositionRun> runs;
+        for (const TByteRange& span : FMap->TextSpans(bytes)) {
+            runs.push_back(FPlaces.RunOf(span));
+        }
+        return runs;
+    }
+
+private:
+    std::shared_ptr<const TInputMap> FMap;
+    TInputPlaces FPlaces;
+};
+
+} // namespace
+
+TDecodeLinks::TDecodeLinks(TInputArea& input, QPlainTextEdit& output)
+    : FInput(input), FLinks(input, output) {
+    connect(&FInput, &TInputArea::InputChanged, &FLinks, &TAreaLinks::Untie);
+    connect(&FInput, &TInputArea::CaretMoved, &FLinks, &TAreaLinks::FollowSource);
+    connect(&FInput, &TInputArea::ParagraphsRecut, this, &TDecodeLinks::InputRecut);
+}
+
+void TDecodeLinks::Tie(TInputMap map, TShownLines lines) {
+    FMap = std::make_shared<const TInputMap>(std::move(map));
+    FLinks.Tie(std::make_unique<TInputSourcePlaces>(FMap, FInput), std::move(lines));
 }
 
 void TDecodeLinks::InputRecut() {
-    if (FTie) {
-        // The paragraphs were filled anew, so the selections went with the old
-        // ones, even where the highlight keeps its positions.
-        FInputHighlight.Clear();
-        FTie->Places = TInputPlaces(FInput.Text(), FInput.Cuts());
-        ShowInput(FTie->InputShows);
+    if (FLinks.Tied()) {
+        FLinks.Replace(std::make_unique<TInputSourcePlaces>(FMap, FInput));
     }
 }
 

@@ -23,6 +23,8 @@
 #include <QColor>
 #include <QObject>
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -81,43 +83,91 @@ private:
     std::vector<TPositionRun> FRuns;
 };
 
-// The two text areas tied through the last decode.
-class TDecodeLinks : public QObject {
+// Where the message bytes stand in the area that holds the text a message was
+// read from (the input area, a trace's lines): the byte under a caret, and the
+// runs of positions that wrote given bytes.
+class TSourcePlaces {
+public:
+    virtual ~TSourcePlaces() = default;
+
+    // The message byte under a caret at `position`; none where the character
+    // there wrote none.
+    virtual std::optional<std::size_t> ByteUnderCaret(int position) const = 0;
+
+    // The positions of the characters that wrote message bytes `bytes`, as
+    // ascending runs apart from each other.
+    virtual std::vector<TPositionRun> RunsOf(TByteRange bytes) const = 0;
+};
+
+// Two text areas tied through a decode: the caret on a line of the output (the
+// decoded text) highlights the characters of the source that wrote its bytes,
+// the caret in the source highlights every output line that shows the byte
+// under it. The owner tells it when the source's caret moves (FollowSource)
+// and unties it when the source's text changes; a change of the output's text
+// unties it by itself.
+class TAreaLinks : public QObject {
     Q_OBJECT
 
 public:
-    TDecodeLinks(TInputArea& input, QPlainTextEdit& output);
+    TAreaLinks(QPlainTextEdit& source, QPlainTextEdit& output);
 
-    // Ties the areas by the decode of `inputText` (the input area's text as it
-    // is now), prepared with `map`, that the output area shows as `lines`.
-    void Tie(TInputMap map, QStringView inputText, TShownLines lines);
+    // Ties the areas: the source's characters stand at `places`, the output
+    // shows the decode as `lines`.
+    void Tie(std::unique_ptr<const TSourcePlaces> places, TShownLines lines);
+
+    // The source's characters moved (its paragraphs were cut anew) but wrote the
+    // same bytes: the same highlight at their new places.
+    void Replace(std::unique_ptr<const TSourcePlaces> places);
 
     // Removes every highlight; nothing is highlighted until the next Tie.
     void Untie();
+
+    bool Tied() const { return FTie.has_value(); }
+
+    // Highlights what goes with the caret of the source / the output area.
+    void FollowSource();
+    void FollowOutput();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct TTie {
-        TInputMap Map;
-        TInputPlaces Places;
+        std::unique_ptr<const TSourcePlaces> Places;
         TShownLines Lines;
-        std::optional<TByteRange> InputShows; // the message bytes highlighted in the input
+        std::optional<TByteRange> SourceShows; // the message bytes highlighted in the source
     };
 
-    // Highlights what goes with the caret of the input / the output area.
-    void FollowInput();
-    void FollowOutput();
-    // Highlights the input characters that wrote message bytes `bytes`.
-    void ShowInput(std::optional<TByteRange> bytes);
+    // Highlights the source characters that wrote message bytes `bytes`.
+    void ShowSource(std::optional<TByteRange> bytes);
+
+    QPlainTextEdit& FSource;
+    QPlainTextEdit& FOutput;
+    TAreaHighlight FSourceHighlight;
+    TAreaHighlight FOutputHighlight;
+    std::optional<TTie> FTie;
+};
+
+// The main window's two text areas tied through the last decode.
+class TDecodeLinks : public QObject {
+    Q_OBJECT
+
+public:
+    TDecodeLinks(TInputArea& input, QPlainTextEdit& output);
+
+    // Ties the areas by the decode of the input area's text as it is now,
+    // prepared with `map`, that the output area shows as `lines`.
+    void Tie(TInputMap map, TShownLines lines);
+
+    // Removes every highlight; nothing is highlighted until the next Tie.
+    void Untie() { FLinks.Untie(); }
+
+private:
     void InputRecut();
 
     TInputArea& FInput;
-    QPlainTextEdit& FOutput;
-    TAreaHighlight FInputHighlight;
-    TAreaHighlight FOutputHighlight;
-    std::optional<TTie> FTie;
+    TAreaLinks FLinks;
+    std::shared_ptr<const TInputMap> FMap; // of the last Tie
 };
 
 } // namespace velquist::ui

@@ -4,6 +4,9 @@
 #include "Highlight.h"
 
 #include <QPalette>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <array>
@@ -126,6 +129,14 @@ private:
     QChar* FOut = nullptr;
 };
 
+// The colours of a mark: its name in the area's background colour.
+QTextCharFormat MarkFormat(const QPalette& palette, const TShownMark& mark) {
+    QTextCharFormat format;
+    format.setForeground(palette.color(QPalette::Base));
+    format.setBackground(MarkBackground(palette, mark));
+    return format;
+}
+
 } // namespace
 
 QColor MarkBackground(const QPalette& palette, const TShownMark& mark) {
@@ -171,6 +182,21 @@ TShownText ShowBytes(std::string_view bytes, qsizetype longest,
     TShownText shown = builder.Take();
     shown.Places = std::move(found);
     return shown;
+}
+
+void ShowText(QPlainTextEdit& area, const TShownText& shown) {
+    area.setPlainText(shown.Text);
+    QTextDocument& document = *area.document();
+    document.setUndoRedoEnabled(false); // a decode is not undone mark by mark
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock(); // the layout hears of all marks at once
+    for (const TShownMark& mark : shown.Marks) {
+        cursor.setPosition(static_cast<int>(mark.Start));
+        cursor.setPosition(static_cast<int>(mark.Start + mark.Length), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(MarkFormat(area.palette(), mark));
+    }
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(true);
 }
 
 } // namespace velquist::ui

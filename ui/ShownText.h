@@ -36,6 +36,7 @@
 #include <vector>
 
 class QPalette;
+class QPlainTextEdit;
 
 namespace velquist::ui {
 
@@ -80,5 +81,9 @@ QStringView MarkOfByte(std::uint8_t byte);
 // and at the end of the text for an offset at or past the last byte.
 TShownText ShowBytes(std::string_view bytes, qsizetype longest = kLongestShownLine,
                      std::span<const std::size_t> places = {});
+
+// Replaces the area's text with the shown text and draws its marks (as one
+// change that cannot be undone mark by mark).
+void ShowText(QPlainTextEdit& area, const TShownText& shown);
 
 } // namespace velquist::ui

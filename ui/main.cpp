@@ -1,6 +1,8 @@
-// velquist: the window in which a message is pasted, cleaned and decoded.
+// velquist: the window in which a message is pasted, cleaned and decoded; with
+// FILE arguments (velquist FILE...), each file opens in a trace window as well.
 
 #include "FrmUtama.h"
+#include "TraceWindow.h"
 #include "UFrmAbout.h"
 #include "velquist/Version.h"
 
@@ -14,12 +16,19 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Velquist"));
     QApplication::setApplicationVersion(QString::fromLatin1(velquist::kVersion));
 
-    TfrmDecode frmDecode(
-        SettingsFilesFor(QApplication::applicationFilePath(),
-                         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    TfrmDecode frmDecode(SettingsFilesFor(QApplication::applicationFilePath(), userFolder));
     TfrmAbout frmAbout; // hidden until "About" is pressed
     frmDecode.SetAboutDialog(&frmAbout);
 
+    const TTraceWindowOptions traces{.SettingsFile = TraceSettingsFile(userFolder)};
+    QObject::connect(&frmDecode, &TfrmDecode::TraceChosen,
+                     [&traces](const QString& path) { OpenTraceWindow(path, traces); });
+
     frmDecode.show();
-    return QApplication::exec(); // closing the window saves the mode and ends the loop
+    for (const QString& path : QApplication::arguments().mid(1)) {
+        OpenTraceWindow(path, traces);
+    }
+    // Closing the last window (the main window saves its mode) ends the loop.
+    return QApplication::exec();
 }

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/../.."
 
 build=${1:-build}
 tests=(Cp1252Test ShownTextTest TextPlacesTest IniFileTest InputAreaTest FrmUtamaTest HighlightTest UFrmAboutTest
-    DecodeOutOfMemoryTest WindowCliTest)
+    DecodeOutOfMemoryTest WindowCliTest TraceWindowTest)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
