@@ -23,8 +23,8 @@ command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xv
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$generator" --megabytes 100 "$work/100mb.log"
-# About 470 bytes a message: a million messages.
-"$generator" --megabytes 470 --seed 2 "$work/million.log"
+# About 310 bytes a message: a million messages.
+"$generator" --megabytes 310 --seed 2 "$work/million.log"
 
 for trace in "$work/100mb.log" "$work/million.log"; do
     QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \

@@ -17,6 +17,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -73,6 +74,23 @@ QStringList DroppedFiles(const QMimeData* data) {
     return files;
 }
 
+// Columns as wide as what they usually hold; each user's widths are kept.
+void SetColumnWidths(QTableView& table) {
+    static const char* const kWidest[kTraceColumns] = {"0000000",
+                                                       "2024-05-01 10:42:01.123456",
+                                                       "+0.000000",
+                                                       "Host \u2192 Terminal",
+                                                       "000",
+                                                       "Consumer Request",
+                                                       "Perform a retract of the card",
+                                                       "00.000000"};
+    const QFontMetrics metrics(table.font());
+    for (int column = 0; column < kTraceColumns; ++column) {
+        table.setColumnWidth(column,
+                             metrics.horizontalAdvance(QString::fromUtf8(kWidest[column])) + 16);
+    }
+}
+
 QMessageBox* ShowProblem(QWidget* parent, const QString& text) {
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Velquist Trace"), text,
                                 QMessageBox::Ok, parent);
@@ -108,6 +126,8 @@ TfrmTrace::TfrmTrace(TTraceWindowOptions options, QWidget* parent)
     FTable->setContextMenuPolicy(Qt::ActionsContextMenu);
     FTable->verticalHeader()->hide();
     FTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    FTable->verticalHeader()->setDefaultSectionSize(FTable->fontMetrics().height() + 6);
+    SetColumnWidths(*FTable);
     FTable->horizontalHeader()->setStretchLastSection(true);
     FTable->horizontalHeader()->setSectionsClickable(true);
     FTable->horizontalHeader()->setSortIndicatorShown(true);
