@@ -132,8 +132,21 @@ QVariant TTraceModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<TTraceColumn>(index.column());
     switch (role) {
     case Qt::DisplayRole: {
+        constexpr std::size_t kSummariesKept = 4096;
+        if (column == TTraceColumn::Summary) {
+            if (const auto kept = FSummaries.find(message); kept != FSummaries.end()) {
+                return kept->second;
+            }
+            if (FSummaries.size() >= kSummariesKept) {
+                FSummaries.clear();
+            }
+        }
         const TIndexLock lock = FSource.Read();
-        return TraceCellText(*lock, message, column);
+        QString text = TraceCellText(*lock, message, column);
+        if (column == TTraceColumn::Summary) {
+            FSummaries.emplace(message, text);
+        }
+        return text;
     }
     case Qt::TextAlignmentRole:
         if (column == TTraceColumn::Number || column == TTraceColumn::Delta ||

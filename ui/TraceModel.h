@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace velquist::ui {
@@ -103,6 +104,9 @@ private:
     bool FKeepScanning = true;     // false once a text filter was stopped, until the next filter
     std::uint64_t FGeneration = 0; // of the filter: a scan's results for an older one are dropped
     std::unique_ptr<TScan> FScan;
+    // The summaries of the rows painted lately: a summary reads its message
+    // again, and the table repaints its rows as they come.
+    mutable std::unordered_map<std::uint32_t, QString> FSummaries;
     std::optional<TTraceColumn> FSortColumn; // none: by number
     Qt::SortOrder FSortOrder = Qt::AscendingOrder;
 };

@@ -30,7 +30,10 @@ TIndexLock::TIndexLock(TUrgentMutex& mutex, const TTraceIndex& index, bool urgen
     }
 }
 
-TTraceSource::TTraceSource(QObject* parent) : QObject(parent) {}
+TTraceSource::TTraceSource(QObject* parent) : QObject(parent) {
+    FNoticeLater.setSingleShot(true);
+    connect(&FNoticeLater, &QTimer::timeout, this, [this] { TakePublished(true); });
+}
 
 TTraceSource::~TTraceSource() {
     FStop = true;
@@ -91,7 +94,7 @@ void TTraceSource::Publish(bool last) {
             this,
             [this] {
                 if (!FFinished) {
-                    TakePublished();
+                    TakePublished(true);
                     FWorker.join();
                     FFinished = true;
                     emit Finished();
@@ -99,11 +102,19 @@ void TTraceSource::Publish(bool last) {
             },
             Qt::QueuedConnection);
     } else if (!FNoticePending.exchange(true)) {
-        QMetaObject::invokeMethod(this, &TTraceSource::TakePublished, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { TakePublished(); }, Qt::QueuedConnection);
     }
 }
 
-void TTraceSource::TakePublished() {
+void TTraceSource::TakePublished(bool now) {
+    if (!now && FSinceNotice.isValid() && FSinceNotice.elapsed() < kNoticeInterval) {
+        // Still pending: the worker posts nothing more meanwhile.
+        FNoticeLater.start(static_cast<int>(kNoticeInterval - FSinceNotice.elapsed()));
+        return;
+    }
+    FNoticeLater.stop();
+    FSinceNotice.start();
     FNoticePending = false;
     const std::size_t messages = FPublishedMessages;
     FPosition = FPublishedPosition;
@@ -123,6 +134,7 @@ void TTraceSource::Stop() {
     FStopped = !FWalk->Done();
     FFinished = true;
     FNoticePending = true; // a notice still on its way changes nothing now
+    FNoticeLater.stop();
     FMessages = FPublishedMessages;
     FPosition = FPublishedPosition;
     emit Grew();

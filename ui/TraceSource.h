@@ -15,8 +15,10 @@
 #include "MappedFile.h"
 #include "velquist/TraceIndex.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <atomic>
 #include <condition_variable>
@@ -62,6 +64,8 @@ class TTraceSource : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr int kNoticeInterval = 50; // milliseconds
+
     explicit TTraceSource(QObject* parent = nullptr);
     ~TTraceSource() override; // stops the worker
 
@@ -99,7 +103,8 @@ public:
 
 signals:
     // The walk published more messages (coalesced: one signal for all that
-    // came since the window last heard).
+    // came since the window last heard, at most one every kNoticeInterval, so
+    // the window repaints its table a few times a second, not once a step).
     void Grew();
     // The walk ended: the whole text is indexed, or it was stopped.
     void Finished();
@@ -108,7 +113,9 @@ private:
     void Walk(std::size_t stepMessages);
     bool WaitForPermission();
     void Publish(bool last);
-    void TakePublished();
+    // Takes what the walk published; `now` also within kNoticeInterval of the
+    // last notice.
+    void TakePublished(bool now = false);
 
     platform::TMappedFile FFile;
     std::unique_ptr<TTraceWalk> FWalk;
@@ -129,6 +136,8 @@ private:
     std::size_t FPosition = 0;
     bool FFinished = false;
     bool FStopped = false;
+    QElapsedTimer FSinceNotice;
+    QTimer FNoticeLater;
 };
 
 } // namespace velquist::ui
