@@ -27,6 +27,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -526,8 +527,9 @@ void TraceWindowTest::highlightsBothWays() {
     QVERIFY(checked > 10);
 }
 
-// Masking hides card data in the decoded text and the trace lines, and is
-// remembered in the trace window's own settings.
+// Masking hides card data in the decoded text and the trace lines; it, the
+// columns' widths and the recent files are kept in the trace window's own
+// settings.
 void TraceWindowTest::masksCardDataAndRemembersIt() {
     const test::TTraceGen trace = PairedTrace(13, 10);
     TOpened opened(trace.Text);
@@ -562,9 +564,16 @@ void TraceWindowTest::masksCardDataAndRemembersIt() {
             trace.Text.substr(start, trace.Text.find('\n', edit.Position) - start);
         QVERIFY(!lines.contains(FromBytes(original)));
     }
+    opened.Window.Table().setColumnWidth(static_cast<int>(TTraceColumn::Summary), 321);
     opened.Window.close();
     TfrmTrace again({.SettingsFile = opened.Dir.filePath(QStringLiteral("trace.ini"))});
     QVERIFY(again.findChild<QAction*>(QStringLiteral("actMask"))->isChecked());
+    QCOMPARE(again.Table().columnWidth(static_cast<int>(TTraceColumn::Summary)), 321);
+    const QList<QAction*> recent = again.findChild<QMenu*>(QStringLiteral("recentMenu"))->actions();
+    QCOMPARE(recent.size(), 1);
+    QCOMPARE(recent.front()->text(),
+             QDir::toNativeSeparators(
+                 QFileInfo(QString::fromStdString(opened.File.Path())).absoluteFilePath()));
     QVERIFY(!view.Decoded->Text.empty());
 }
 
