@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace velquist::ui {
 
 void TUrgentMutex::LockUrgent() {
@@ -77,10 +79,14 @@ bool TTraceSource::WaitForPermission() {
 }
 
 void TTraceSource::Walk(std::size_t stepMessages) {
+    // A short first step: the first rows show at once.
+    constexpr std::size_t kFirstStep = 256;
+    std::size_t step = std::min(stepMessages, kFirstStep);
     bool more = true;
     while (more && WaitForPermission()) {
         FMutex.LockPatient();
-        more = FWalk->Step(stepMessages);
+        more = FWalk->Step(step);
+        step = stepMessages;
         FPublishedMessages = FWalk->Index().size();
         FPublishedPosition = FWalk->Position();
         FMutex.Unlock();

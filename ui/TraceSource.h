@@ -73,9 +73,9 @@ public:
     // when its bytes cannot be read.
     bool Open(const QString& path, QString& problem);
 
-    // Starts walking the text in steps of `stepMessages`. With `paused`, no step
-    // is taken until Allow says so (for the tests, which watch the walk step by
-    // step).
+    // Starts walking the text in steps of `stepMessages` (the first at most
+    // 256, so the first rows show at once). With `paused`, no step is taken
+    // until Allow says so (for the tests, which watch the walk step by step).
     void Start(TTraceLayout layout = TTraceLayout::Auto, std::size_t stepMessages = 2048,
                bool paused = false);
     // Lets a paused walk take `steps` more steps; none pauses it; a negative
