@@ -33,7 +33,8 @@ public:
     explicit TempFile(const std::string& content) {
         static int counter = 0;
         FPath = std::filesystem::temp_directory_path() /
-                ("velquist-e2e-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+                ("velquist-e2e-" + std::to_string(CurrentProcessId()) + "-" +
+                 std::to_string(counter++));
         std::ofstream(FPath, std::ios::binary) << content;
     }
     ~TempFile() { std::filesystem::remove(FPath); }
@@ -268,6 +269,11 @@ protected:
 #ifdef VELQUIST_ASAN
         GTEST_SKIP() << "AddressSanitizer's shadow memory needs more address space than any limit";
 #endif
+        if (!kCanLimitAddressSpace) {
+            GTEST_SKIP()
+                << "these cases need a limit on the program's address space, which Windows "
+                   "cannot set (a job object limits committed memory instead)";
+        }
     }
 
     static TProcessResult DecodeWithin(std::size_t limit, std::vector<std::string> args,

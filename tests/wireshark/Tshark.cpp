@@ -36,7 +36,8 @@ TTshark::TTshark() {
         throw std::runtime_error("cannot create a temporary home for tshark");
     }
     FHome = pattern;
-    const fs::path plugins = FHome / ".local/lib/wireshark/plugins/4.0/epan";
+    // The folder of the version that tshark is, as the build found it.
+    const fs::path plugins = FHome / VELQUIST_WIRESHARK_PERSONAL_PLUGIN_DIR;
     fs::create_directories(plugins);
     fs::create_directories(FHome / "no-system-plugins");
     fs::copy_file(VELQUIST_D912_PLUGIN, plugins / "d912.so");
