@@ -8,7 +8,6 @@
 #include "BenchMessages.h"
 #include "Heap.h"
 #include "velquist/InputPrep.h"
-#include "velquist/UDiebold.h"
 
 #include <benchmark/benchmark.h>
 
@@ -58,7 +57,7 @@ void BM_HexModeUnknown(benchmark::State& state) {
     const std::string text = UnknownMessageHex(static_cast<std::size_t>(state.range(0)));
     const TDecodeOptions options = OptionsOf(state);
     for (auto _ : state) {
-        auto result = DecodeMessage(PrepareMessage(text, TInputMode::AsciiHex), options);
+        auto result = DecodeInput(text, {.Mode = TInputMode::AsciiHex}, options);
         benchmark::DoNotOptimize(result);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));

@@ -11,8 +11,9 @@ const char* const kUsage =
     "\n"
     "The message is TEXT, or else the contents of FILE, or of standard input when\n"
     "FILE is absent or \"-\". In the modes hex, netadrd and string one final line\n"
-    "end of a file or of standard input is ignored and line breaks count as CR LF;\n"
-    "in raw mode the bytes are decoded exactly as given.\n"
+    "end of a file or of standard input is ignored, and every line break (LF, CR LF\n"
+    "or a lone CR) counts as CR LF, as in the window; in raw mode the bytes are\n"
+    "decoded exactly as given.\n"
     "\n"
     "  -m, --mode MODE   how the message is written:\n"
     "                      hex      the bytes as hex pairs (\"ASCII Hex Mode\", default)\n"
@@ -45,7 +46,7 @@ std::optional<TInputMode> ModeFromName(std::string_view name) {
         return TInputMode::String;
     }
     if (name == "raw") {
-        return TInputMode::None;
+        return TInputMode::Raw;
     }
     return std::nullopt;
 }
@@ -132,45 +133,6 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
 
     if (options.Text && options.File) {
         result.Error = "give either --text or FILE, not both";
-    }
-    return result;
-}
-
-std::string ShapeInput(std::string input, TInputMode mode, bool fromStream) {
-    if (mode == TInputMode::None) {
-        return input;
-    }
-    if (fromStream) {
-        DropFinalLineEnd(input);
-    }
-    return ToCrLf(std::move(input));
-}
-
-void DropFinalLineEnd(std::string& text) {
-    if (text.ends_with("\r\n")) {
-        text.resize(text.size() - 2);
-    } else if (text.ends_with('\n')) {
-        text.pop_back();
-    }
-}
-
-std::string ToCrLf(std::string text) {
-    std::size_t bare = 0;
-    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', lf + 1)) {
-        bare += (lf == 0 || text[lf - 1] != '\r') ? 1 : 0;
-    }
-    if (bare == 0) {
-        return text;
-    }
-    std::string result;
-    result.reserve(text.size() + bare);
-    char previous = '\0';
-    for (const char c : text) {
-        if (c == '\n' && previous != '\r') {
-            result.push_back('\r');
-        }
-        result.push_back(c);
-        previous = c;
     }
     return result;
 }

@@ -9,7 +9,7 @@
 #include "Heap.h"
 #include "Io.h"
 #include "JsonOutput.h"
-#include "velquist/UDiebold.h"
+#include "velquist/InputPrep.h"
 #include "velquist/Version.h"
 
 #include <algorithm>
@@ -158,18 +158,18 @@ int Run(const std::vector<std::string>& arguments) {
     if (std::string problem; !ReadInput(options, input, problem)) {
         return UsageError(problem);
     }
-    const bool fromStream = !options.Text;
-    std::string text = cli::ShapeInput(std::move(input), options.Mode, fromStream);
-    if (text.empty()) {
-        return kExitDecoded; // like the button: nothing to decode, nothing changes
-    }
-    const std::string message = PrepareMessage(text, options.Mode);
-    std::string().swap(text); // large inputs: let the decode reuse the memory
-
+    TInputOptions inputOptions;
+    inputOptions.Mode = options.Mode;
+    inputOptions.FromFile = !options.Text;
     TDecodeOptions decodeOptions;
     decodeOptions.Structure = options.Json;
     decodeOptions.MaskCardData = options.Mask;
-    const TDecodeResult result = DecodeMessage(message, decodeOptions);
+    const std::optional<TDecodedInput> decoded =
+        DecodeInput(std::move(input), inputOptions, decodeOptions);
+    if (!decoded) {
+        return kExitDecoded; // like the button: nothing to decode, nothing changes
+    }
+    const TDecodeResult& result = decoded->Decoded;
     if (!result.Ok) {
         std::fprintf(stderr, "Error: %s\n", result.Error.c_str());
     }

@@ -22,11 +22,11 @@
 //   character 7     retract operation flag
 
 #include "CardData.h"
+#include "Fields.h"
 #include "HexText.h"
-#include "MessageFields.h"
 #include "Tables.h"
 #include "TextOut.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 namespace velquist {
 
@@ -36,14 +36,14 @@ namespace {
 // time variant number, track-2 data or PIN buffer may well begin with "6".
 constexpr std::size_t kFirstOptionalField = 10;
 
-constexpr TCharText kResponseCodes[] = {
+constexpr TCodeName kResponseCodes[] = {
     {'0', "(0) No response"},
     {'1', "(1) Ready 9 or B"},
     {'2', "(2) Fault status reply"},
     {'3', "(3) Last function command rejected"},
 };
 
-constexpr TCharText kRetractFlags[] = {
+constexpr TCodeName kRetractFlags[] = {
     {'0', "0 - No retract operation occurred"},
 };
 constexpr std::string_view kRetractOther =

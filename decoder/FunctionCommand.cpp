@@ -16,7 +16,7 @@
 #include "HexText.h"
 #include "Tables.h"
 #include "TextOut.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -26,7 +26,7 @@ namespace velquist {
 
 namespace {
 
-constexpr TCharText kFunctionIds[] = {
+constexpr TCodeName kFunctionIds[] = {
     {'4', "Perform a print immediate"},
     {'5', "Set next state and print"},
     {'6', "Securomatic deposit and print"},
@@ -61,13 +61,13 @@ constexpr TCharText kFunctionIds[] = {
 };
 constexpr std::string_view kUnknownFunctionId = "Unknown Function ID";
 
-constexpr TCharText kCardFlags[] = {
+constexpr TCodeName kCardFlags[] = {
     {'0', "return card\r\n"},
     {'1', "retain card\r\n"},
 };
 constexpr std::string_view kUnknownCardFlag = "unknown flag\r\n";
 
-constexpr TCharText kPrinterFlags[] = {
+constexpr TCodeName kPrinterFlags[] = {
     {'0', "don't print"},
     {'1', "print on journal printer only"},
     {'2', "print on transaction record printer only"},
@@ -148,6 +148,10 @@ void TDieboldMsg::PutFunctionCommand(TTextOut& out) const {
 
 std::string TDieboldMsg::DecodeBillCounts(std::string_view field) {
     return TextOf([field](TTextOut& out) { PutBillCounts(out, field); });
+}
+
+std::span<const TCodeName> FunctionIdNames() {
+    return kFunctionIds;
 }
 
 std::string_view TDieboldMsg::FunctionIdName(std::string_view functionId) {

@@ -14,7 +14,7 @@
 #include "HexText.h"
 #include "Tables.h"
 #include "TextOut.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "velquist/InputPrep.h"
+#include "Prepare.h"
 
 #include "HexText.h"
-#include "velquist/UDiebold.h"
 
 #include <algorithm>
-#include <iterator>
+#include <new>
+#include <stdexcept>
 
 namespace velquist {
 
@@ -79,12 +79,59 @@ std::string TildesToFieldSeparators(std::string_view text) {
     return message;
 }
 
+std::string WithCrLfBreaks(std::string text) {
+    // A line break that is not CR LF already adds one character.
+    std::size_t added = 0;
+    for (std::size_t i = text.find_first_of("\r\n"); i != std::string::npos;
+         i = text.find_first_of("\r\n", i + 1)) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i; // CR LF
+        } else {
+            ++added;
+        }
+    }
+    if (added == 0) {
+        return text;
+    }
+    std::string result;
+    result.reserve(text.size() + added);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            result.append("\r\n");
+            i += c == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+        } else {
+            result.push_back(c);
+        }
+    }
+    return result;
+}
+
+void DropFinalLineEnd(std::string& text) {
+    if (text.ends_with("\r\n")) {
+        text.resize(text.size() - 2);
+    } else if (text.ends_with('\n')) {
+        text.pop_back();
+    }
+}
+
+std::string ShapeText(std::string text, const TInputOptions& input) {
+    if (input.Mode == TInputMode::Raw) {
+        return text;
+    }
+    if (input.FromFile) {
+        DropFinalLineEnd(text);
+    }
+    return WithCrLfBreaks(std::move(text));
+}
+
 std::string PrepareMessage(std::string_view text, TInputMode mode) {
     switch (mode) {
     case TInputMode::AsciiHex: return HexPairsToBytes(text);
     case TInputMode::Netadrd: return HexPairsToBytes(ExtractNetadrdHex(SplitLines(text)));
     case TInputMode::String: return TildesToFieldSeparators(text);
-    case TInputMode::None: break;
+    case TInputMode::None:
+    case TInputMode::Raw: break;
     }
     return std::string(text);
 }
@@ -117,6 +164,7 @@ std::vector<TByteRange> TInputMap::TextSpans(TByteRange bytes) const {
                            : std::vector<TByteRange>{};
     case TInputMode::String:
     case TInputMode::None:
+    case TInputMode::Raw:
         return first < end ? std::vector<TByteRange>{{first, end - first}}
                            : std::vector<TByteRange>{};
     case TInputMode::Netadrd: break;
@@ -138,7 +186,8 @@ std::optional<std::size_t> TInputMap::ByteAt(std::size_t position) const {
     switch (FMode) {
     case TInputMode::AsciiHex: byte = position / 2; break;
     case TInputMode::String:
-    case TInputMode::None: break;
+    case TInputMode::None:
+    case TInputMode::Raw: break;
     case TInputMode::Netadrd: {
         const auto found = std::lower_bound(FDigitPlaces.begin(), FDigitPlaces.end(), position);
         if (found == FDigitPlaces.end() || *found != position) {
@@ -151,12 +200,38 @@ std::optional<std::size_t> TInputMap::ByteAt(std::size_t position) const {
     return byte < FBytes ? std::optional<std::size_t>(byte) : std::nullopt;
 }
 
-std::string RemoveSpaces(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    std::copy_if(text.begin(), text.end(), std::back_inserter(result),
-                 [](char c) { return c != ' '; });
-    return result;
+std::string PrepareText(std::string text, const TInputOptions& input) {
+    const std::string shaped = ShapeText(std::move(text), input);
+    return PrepareMessage(shaped, input.Mode);
+}
+
+std::optional<TDecodedInput> DecodeInput(std::string text, const TInputOptions& input,
+                                         const TDecodeOptions& options) {
+    TDecodedInput decoded;
+    try {
+        std::string shaped = ShapeText(std::move(text), input);
+        if (shaped.empty()) {
+            return std::nullopt; // nothing to decode
+        }
+        if (input.WithMap) {
+            TPreparedInput prepared = PrepareInput(shaped, input.Mode);
+            decoded.Message = std::move(prepared.Message);
+            decoded.Map = std::move(prepared.Map);
+        } else {
+            decoded.Message = PrepareMessage(shaped, input.Mode);
+        }
+    } catch (const std::bad_alloc&) {
+        decoded = TDecodedInput{};
+        decoded.Decoded.Error = "Out of memory";
+        return decoded;
+    } catch (const std::length_error&) {
+        decoded = TDecodedInput{};
+        decoded.Decoded.Error = "Out of memory";
+        return decoded;
+    }
+    // The shaped text is gone: a large decode reuses its memory.
+    decoded.Decoded = DecodeMessage(decoded.Message, options);
+    return decoded;
 }
 
 } // namespace velquist

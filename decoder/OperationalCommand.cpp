@@ -9,13 +9,13 @@
 #include "HexText.h"
 #include "Tables.h"
 #include "TextOut.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 namespace velquist {
 
 namespace {
 
-constexpr TCharText kCommandCodes[] = {
+constexpr TCodeName kCommandCodes[] = {
     {'1', "Go in-service to consumers (startup)"},
     {'2', "Go out-of-service to consumers (shutdown)"},
     {'3', "Configuration information request"},
@@ -26,6 +26,10 @@ constexpr TCharText kCommandCodes[] = {
 };
 
 } // namespace
+
+std::span<const TCodeName> CommandCodeNames() {
+    return kCommandCodes;
+}
 
 std::string_view TDieboldMsg::OperationalCommandName(std::string_view commandCode) {
     return LookupChar(kCommandCodes, CharAt(commandCode, 1));

@@ -20,7 +20,7 @@
 #include "HexText.h"
 #include "Tables.h"
 #include "TextOut.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <cstdint>
 
@@ -28,7 +28,7 @@ namespace velquist {
 
 namespace {
 
-constexpr TCharText kStatusDescriptors[] = {
+constexpr TCodeName kStatusDescriptors[] = {
     {'8', "Device Fault / Configuration Information"},
     {'9', "Ready"},
     {'A', "General Command Reject"},
@@ -38,13 +38,13 @@ constexpr TCharText kStatusDescriptors[] = {
     {'J', "Enhanced Status"},
 };
 
-constexpr TCharText kRejectReasons[] = {
+constexpr TCodeName kRejectReasons[] = {
     {'1', "Message Authentication Code (MAC) failure."},
     {'2', "Time variant number failure."},
 };
 
 // Devices shown by name with the hex of their whole sub-field.
-constexpr TCharText kDevices[] = {
+constexpr TCodeName kDevices[] = {
     {'1', "Not Used"},
     {'2', "Transaction Record Printer / Journal Printer"},
     {'3', "Securomatic Depository"},
@@ -72,13 +72,13 @@ constexpr std::size_t kConfigNumberDigits = 4;
 
 // Cassette entries whose second character is a special condition rather than a
 // denomination code.
-constexpr TCharText kCassetteConditions[] = {
+constexpr TCodeName kCassetteConditions[] = {
     {'0', "No Cassette Present"},
     {':', "Denomination ID Cannot Be Read"},
     {'?', "No Feed Module Present"},
 };
 
-constexpr TCharText kSupplyConditions[] = {
+constexpr TCodeName kSupplyConditions[] = {
     {'<', " Normal Condition"},
     {'>', " Currency Supply Low"},
 };
@@ -155,16 +155,17 @@ void PutDevice(TTextOut& out, std::string_view subField) {
 // The devices of a device fault / configuration information status, in the
 // order of their sub-fields.
 void PutDevices(TTextOut& out, std::string_view field) {
-    std::size_t start = 0;
-    for (std::size_t gs = field.find(kGS); gs != std::string_view::npos;
-         gs = field.find(kGS, start)) {
-        PutDevice(out, field.substr(start, gs - start));
-        start = gs + 1;
-    }
-    PutDevice(out, field.substr(start));
+    ForEachPiece(TPieces(field, kGS), [&out](std::size_t, std::string_view subField) {
+        PutDevice(out, subField);
+        return true;
+    });
 }
 
 } // namespace
+
+std::span<const TCodeName> StatusDescriptorNames() {
+    return kStatusDescriptors;
+}
 
 std::string_view TDieboldMsg::StatusDescriptorName(std::string_view descriptor) {
     return LookupChar(kStatusDescriptors, descriptor);

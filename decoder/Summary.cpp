@@ -1,7 +1,8 @@
 #include "velquist/Summary.h"
 
+#include "Fields.h"
 #include "HexText.h"
-#include "MessageFields.h"
+#include "UDiebold.h"
 
 #include <array>
 
@@ -14,62 +15,56 @@ struct TLeadingFields {
     std::array<std::string_view, 7> Fields;
     std::size_t Count = 0;
 
+    explicit TLeadingFields(std::string_view message) {
+        ForEachPiece(TPieces(message, kFS), [this](std::size_t i, std::string_view field) {
+            Fields[i] = field;
+            Count = i + 1;
+            return Count < Fields.size();
+        });
+    }
+
     std::optional<std::string_view> Get(std::size_t i) const {
         return i < Count ? std::optional(Fields[i]) : std::nullopt;
     }
-};
 
-TLeadingFields LeadingFields(std::string_view message) {
-    TLeadingFields leading;
-    std::size_t start = 0;
-    while (leading.Count < leading.Fields.size()) {
-        const std::size_t end = FieldEnd(message, start);
-        leading.Fields[leading.Count++] = message.substr(start, end - start);
-        if (end == message.size()) {
-            break;
+    // Character `pos` (from 1) of field i, when the message has both.
+    std::optional<std::string_view> CharOf(std::size_t i, std::size_t pos) const {
+        if (i >= Count) {
+            return std::nullopt;
         }
-        start = end + 1;
+        const std::string_view ch = CharAt(Fields[i], pos);
+        return ch.empty() ? std::nullopt : std::optional(ch);
     }
-    return leading;
-}
-
-// Character `pos` (from 1) of the field, when the message has both.
-std::optional<std::string_view> CharOf(const std::optional<std::string_view>& field,
-                                       std::size_t pos) {
-    if (!field) {
-        return std::nullopt;
-    }
-    const std::string_view ch = CharAt(*field, pos);
-    return ch.empty() ? std::nullopt : std::optional(ch);
-}
+};
 
 } // namespace
 
 TMessageSummary SummarizeMessage(std::string_view message, TDMsgType type) {
-    const TLeadingFields fields = LeadingFields(message);
+    const TLeadingFields fields(message);
     TMessageSummary summary;
     summary.Class = fields.Fields[0];
     if (type != mtUnknown) {
         summary.Luno = fields.Get(1);
     }
     switch (type) {
-    case mtCustomerRequest: summary.Mcn = CharOf(fields.Get(4), 2); break;
-    case mtFunctionCommand: {
-        summary.Mcn = CharOf(fields.Get(6), 1);
-        if (const auto functionId = CharOf(fields.Get(5), 5)) {
-            summary.Item = TDieboldMsg::FunctionIdName(*functionId);
+    case mtCustomerRequest: summary.Mcn = fields.CharOf(4, 2); break;
+    case mtFunctionCommand:
+        summary.Mcn = fields.CharOf(6, 1);
+        summary.FunctionId = fields.CharOf(5, 5);
+        if (summary.FunctionId) {
+            summary.Item = TDieboldMsg::FunctionIdName(*summary.FunctionId);
         }
         break;
-    }
     case mtSolicited:
-        summary.StatusDescriptor = CharOf(fields.Get(3), 1);
+        summary.StatusDescriptor = fields.CharOf(3, 1);
         if (summary.StatusDescriptor) {
             summary.Item = TDieboldMsg::StatusDescriptorName(*summary.StatusDescriptor);
         }
         break;
     case mtOperationalCommand:
-        if (const auto commandCode = fields.Get(3)) {
-            summary.Item = TDieboldMsg::OperationalCommandName(*commandCode);
+        summary.CommandCode = fields.CharOf(3, 1);
+        if (summary.CommandCode) {
+            summary.Item = TDieboldMsg::OperationalCommandName(*summary.CommandCode);
         }
         break;
     case mtUnknown:

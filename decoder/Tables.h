@@ -5,6 +5,7 @@
 
 #include "HexText.h"
 #include "TextOut.h"
+#include "velquist/CodeNames.h"
 
 #include <array>
 #include <cstdint>
@@ -14,21 +15,16 @@
 
 namespace velquist {
 
-struct TCharText {
-    char Key;
-    std::string_view Text;
-};
-
 // The text of the row whose key is the character `ch` (a view of one character),
 // or `otherwise` when no row matches or the character is absent (empty view).
-constexpr std::string_view LookupChar(std::span<const TCharText> table, std::string_view ch,
+constexpr std::string_view LookupChar(std::span<const TCodeName> table, std::string_view ch,
                                       std::string_view otherwise = {}) {
     if (ch.empty()) {
         return otherwise;
     }
     for (const auto& row : table) {
-        if (row.Key == ch.front()) {
-            return row.Text;
+        if (row.Code == ch.front()) {
+            return row.Name;
         }
     }
     return otherwise;

@@ -1,7 +1,6 @@
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include "HexText.h"
-#include "MessageFields.h"
 #include "TextOut.h"
 
 #include <algorithm>
@@ -13,12 +12,40 @@ namespace velquist {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kMsgTypeNames = {
-    "mtUnknown",         "mtCustomerRequest", "mtSolicited",     "mtUnsolicited",
-    "mtFunctionCommand", "mtWriteCommand",    "mtWriteCommand7", "mtOperationalCommand",
+// Each type's name in output that scripts read (the field listing's first line,
+// the JSON "type", the plugin's d912.type) and its name for people. The enum's
+// own spelling is never output: renaming a value changes nothing users see.
+struct TMsgTypeNames {
+    TDMsgType Type;
+    std::string_view Name;
+    std::string_view DisplayName;
 };
 
-constexpr std::size_t kNoMoreFields = std::string_view::npos;
+constexpr TMsgTypeNames kMsgTypeNames[] = {
+    {mtUnknown, "mtUnknown", "Unknown"},
+    {mtCustomerRequest, "mtCustomerRequest", "Consumer Request"},
+    {mtSolicited, "mtSolicited", "Solicited Status"},
+    {mtUnsolicited, "mtUnsolicited", "Unsolicited Status"},
+    {mtFunctionCommand, "mtFunctionCommand", "Function Command"},
+    {mtWriteCommand, "mtWriteCommand", "Write Command"},
+    {mtWriteCommand7, "mtWriteCommand7", "Key Change"},
+    {mtOperationalCommand, "mtOperationalCommand", "Operational Command"},
+};
+
+const TMsgTypeNames* NamesOf(TDMsgType type) {
+    for (const auto& names : kMsgTypeNames) {
+        if (names.Type == type) {
+            return &names;
+        }
+    }
+    return nullptr;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
 
 // The digits of a decimal number, for sizing a text before it is written.
 std::size_t DecimalDigits(std::size_t n) {
@@ -38,7 +65,33 @@ void ForgetAllBut(TDMsgType type, TDecodeResult& result) {
 } // namespace
 
 std::string_view MsgTypeName(TDMsgType type) {
-    return type < kMsgTypeNames.size() ? kMsgTypeNames[type] : std::string_view{};
+    const TMsgTypeNames* names = NamesOf(type);
+    return names == nullptr ? std::string_view{} : names->Name;
+}
+
+std::string_view MsgTypeDisplayName(TDMsgType type) {
+    const TMsgTypeNames* names = NamesOf(type);
+    return names == nullptr ? std::string_view{} : names->DisplayName;
+}
+
+std::optional<TDMsgType> MsgTypeFromName(std::string_view name) {
+    for (const auto& names : kMsgTypeNames) {
+        if (SameIgnoringCase(name, names.Name) || SameIgnoringCase(name, names.DisplayName)) {
+            return names.Type;
+        }
+    }
+    return std::nullopt;
+}
+
+std::span<const TDMsgType> AllMsgTypes() {
+    static constexpr auto kTypes = [] {
+        std::array<TDMsgType, std::size(kMsgTypeNames)> types{};
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            types[i] = kMsgTypeNames[i].Type;
+        }
+        return types;
+    }();
+    return kTypes;
 }
 
 TDMsgType ClassifyMessage(std::string_view message) {
@@ -64,23 +117,20 @@ TDMsgType ClassifyMessage(std::string_view message) {
 std::vector<TByteRange> FieldTable(std::string_view message) {
     std::vector<TByteRange> fields;
     fields.reserve(static_cast<std::size_t>(std::count(message.begin(), message.end(), kFS)) + 1);
-    for (std::size_t start = 0;;) {
-        const std::size_t end = FieldEnd(message, start);
-        fields.push_back({start, end - start});
-        if (end == message.size()) {
-            return fields;
-        }
-        start = end + 1;
-    }
+    ForEachPiece(TPieces(message, kFS), [&](std::size_t, std::string_view field) {
+        fields.push_back({static_cast<std::size_t>(field.data() - message.data()), field.size()});
+        return true;
+    });
+    return fields;
 }
 
 TDieboldMsg::TDieboldMsg(std::string_view message, const TDecodeOptions& options)
-    : FOwnMessage(message), FMessage(FOwnMessage), FOptions(options) {
+    : FOwnMessage(message), FMessage(FOwnMessage), FOptions(options), FMoreFields(FMessage, kFS) {
     Build();
 }
 
 TDieboldMsg::TDieboldMsg(std::string_view message, const TDecodeOptions& options, TBorrowed)
-    : FMessage(message), FOptions(options) {
+    : FMessage(message), FOptions(options), FMoreFields(FMessage, kFS) {
     Build();
 }
 
@@ -96,12 +146,14 @@ void TDieboldMsg::Build() {
 }
 
 const std::string_view* TDieboldMsg::FindField(std::size_t i) const {
-    while (i >= FFields.size() && FNextField != kNoMoreFields) {
-        const std::size_t end = FieldEnd(FMessage, FNextField);
-        FFields.push_back(FMessage.substr(FNextField, end - FNextField));
-        FNextField = end == FMessage.size() ? kNoMoreFields : end + 1;
+    while (i >= FFields.size()) {
+        const std::optional<std::string_view> field = FMoreFields.Next();
+        if (!field) {
+            return nullptr;
+        }
+        FFields.push_back(*field);
     }
-    return i < FFields.size() ? &FFields[i] : nullptr;
+    return &FFields[i];
 }
 
 std::string_view TDieboldMsg::Field(std::size_t i) const {

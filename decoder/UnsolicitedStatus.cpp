@@ -13,7 +13,7 @@
 #include "HexText.h"
 #include "Tables.h"
 #include "TextOut.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 namespace velquist {
 
@@ -21,7 +21,7 @@ namespace {
 
 constexpr char kPrinters = '4';
 
-constexpr TCharText kDevices[] = {
+constexpr TCodeName kDevices[] = {
     {'1', "Power Failure "},
     {'2', "Alarm "},
     {'3', "SUPERVISORY and RUN/SUPPLY keylock switches "},

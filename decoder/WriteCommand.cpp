@@ -14,7 +14,7 @@
 #include "HexText.h"
 #include "Tables.h"
 #include "TextOut.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <array>
 #include <cstdint>
@@ -25,7 +25,7 @@ namespace velquist {
 namespace {
 
 // Customisation data kinds that are named only; their data is not shown.
-constexpr TCharText kDataKinds[] = {
+constexpr TCodeName kDataKinds[] = {
     {'1', "Screens"},
     {'2', "States"},
     {'5', "FITs"},
@@ -102,7 +102,7 @@ constexpr TFeatures kFeatures[] = {
 };
 
 // Write Command VII: how the terminal handles the new key, by modifier.
-constexpr TCharText kKeyHandling[] = {
+constexpr TCodeName kKeyHandling[] = {
     {'1', "(%s) Decrypt new master key with current master key"},
     {'2', "(%s) Decrypt new COMM key with current master key"},
     {'3', "(%s) Decrypt new COMM key with current COMM key"},

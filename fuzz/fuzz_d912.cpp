@@ -5,9 +5,9 @@
 // rest is the stream. Nothing may crash, hang, leak or read out of bounds, and
 // everything the plugin hands Wireshark must lie inside the message.
 
-#include "Framing.h"
 #include "MessageView.h"
-#include "Pairing.h"
+#include "velquist/Framing.h"
+#include "velquist/Pairing.h"
 
 #include <chrono>
 #include <cstddef>

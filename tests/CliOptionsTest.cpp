@@ -24,7 +24,7 @@ TEST(CliArguments, ModesByName) {
     EXPECT_EQ(Parse({"--mode", "hex"}).Options.Mode, TInputMode::AsciiHex);
     EXPECT_EQ(Parse({"--mode", "netadrd"}).Options.Mode, TInputMode::Netadrd);
     EXPECT_EQ(Parse({"--mode=string"}).Options.Mode, TInputMode::String);
-    EXPECT_EQ(Parse({"-m", "raw"}).Options.Mode, TInputMode::None);
+    EXPECT_EQ(Parse({"-m", "raw"}).Options.Mode, TInputMode::Raw);
 }
 
 TEST(CliArguments, TextAndFile) {
@@ -68,64 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{{""}, "empty FILE name (use - for standard input)"},
                       BadCase{{"--", ""}, "empty FILE name (use - for standard input)"},
                       BadCase{{"--text", "31", "a.txt"}, "give either --text or FILE, not both"}));
-
-struct ShapeCase {
-    std::string input;
-    TInputMode mode;
-    bool fromStream;
-    std::string text;
-};
-
-constexpr const char* kModeNames[] = {"raw", "hex", "netadrd", "string"};
-
-void PrintTo(const ShapeCase& c, std::ostream* out) {
-    *out << ::testing::PrintToString(c.input) << (c.fromStream ? " from a stream" : " as TEXT")
-         << " in " << kModeNames[static_cast<int>(c.mode)] << " mode";
-}
-
-class CliInputShape : public ::testing::TestWithParam<ShapeCase> {};
-
-TEST_P(CliInputShape, FollowsTheLineEndRulesOfTheMode) {
-    const auto& c = GetParam();
-    EXPECT_EQ(ShapeInput(c.input, c.mode, c.fromStream), c.text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, CliInputShape,
-    ::testing::Values(
-        // Raw mode: the bytes, whatever their source.
-        ShapeCase{"AB\nC\n", TInputMode::None, true, "AB\nC\n"},
-        ShapeCase{"AB\r\n", TInputMode::None, true, "AB\r\n"},
-        ShapeCase{"AB\nC\n", TInputMode::None, false, "AB\nC\n"},
-        // The other modes: one final line end of a stream dropped, line breaks CR LF.
-        ShapeCase{"31\n32\n", TInputMode::AsciiHex, true, "31\r\n32"},
-        ShapeCase{"31\r\n32\r\n", TInputMode::Netadrd, true, "31\r\n32"},
-        ShapeCase{"A~B\n\n", TInputMode::String, true, "A~B\r\n"},
-        ShapeCase{"A~B\n", TInputMode::String, false, "A~B\r\n"}));
-
-TEST(CliInput, DropsExactlyOneFinalLineEnd) {
-    const auto dropped = [](std::string text) {
-        DropFinalLineEnd(text);
-        return text;
-    };
-    EXPECT_EQ(dropped("3232\n"), "3232");
-    EXPECT_EQ(dropped("3232\r\n"), "3232");
-    EXPECT_EQ(dropped("3232\n\n"), "3232\n");
-    EXPECT_EQ(dropped("3232\r\n\r\n"), "3232\r\n");
-    EXPECT_EQ(dropped("3232\r"), "3232\r");
-    EXPECT_EQ(dropped("3232"), "3232");
-    EXPECT_EQ(dropped("\n"), "");
-    EXPECT_EQ(dropped(""), "");
-}
-
-TEST(CliInput, LineFeedsBecomeCrLf) {
-    EXPECT_EQ(ToCrLf("a\nb"), "a\r\nb");
-    EXPECT_EQ(ToCrLf("a\r\nb"), "a\r\nb");
-    EXPECT_EQ(ToCrLf("a\rb"), "a\rb");
-    EXPECT_EQ(ToCrLf("\n\n"), "\r\n\r\n");
-    EXPECT_EQ(ToCrLf("\r\r\n"), "\r\r\n");
-    EXPECT_EQ(ToCrLf(""), "");
-}
 
 } // namespace
 } // namespace velquist::cli

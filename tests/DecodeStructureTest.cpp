@@ -3,8 +3,8 @@
 
 #include "MessageGen.h"
 #include "TestUtil.h"
+#include "UDiebold.h"
 #include "velquist/Decode.h"
-#include "velquist/UDiebold.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "HexText.h"
 #include "ProcessRunner.h"
 #include "TestUtil.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <gtest/gtest.h>
 

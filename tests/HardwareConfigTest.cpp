@@ -1,5 +1,5 @@
 #include "TestUtil.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "velquist/InputPrep.h"
+#include "Prepare.h"
 
 #include <gtest/gtest.h>
 
@@ -83,11 +83,55 @@ TEST(PrepareMessage, ByMode) {
     EXPECT_EQ(PrepareMessage("short\r\nlines", TInputMode::Netadrd), "");
 }
 
+// ---------------------------------------------------------------- text shape
+
+struct ShapeCase {
+    std::string input;
+    TInputMode mode;
+    bool fromFile;
+    std::string text;
+};
+
+constexpr const char* kModeNames[] = {"none", "hex", "netadrd", "string", "raw"};
+
+void PrintTo(const ShapeCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.input) << (c.fromFile ? " from a file" : " as typed")
+         << " in " << kModeNames[static_cast<int>(c.mode)] << " mode";
+}
+
+class TextShape : public ::testing::TestWithParam<ShapeCase> {};
+
+TEST_P(TextShape, FollowsTheLineBreakRulesOfTheMode) {
+    const auto& c = GetParam();
+    EXPECT_EQ(ShapeText(c.input, {.Mode = c.mode, .FromFile = c.fromFile}), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TextShape,
+                         ::testing::Values(
+                             // Raw mode: the bytes, whatever their source.
+                             ShapeCase{"AB\nC\n", TInputMode::Raw, true, "AB\nC\n"},
+                             ShapeCase{"AB\r\n", TInputMode::Raw, true, "AB\r\n"},
+                             ShapeCase{"A\rB\nC", TInputMode::Raw, false, "A\rB\nC"},
+                             // The other modes: one final line end of a file dropped, every line
+                             // break (a lone CR too) CR LF.
+                             ShapeCase{"31\n32\n", TInputMode::AsciiHex, true, "31\r\n32"},
+                             ShapeCase{"31\r\n32\r\n", TInputMode::Netadrd, true, "31\r\n32"},
+                             ShapeCase{"A~B\n\n", TInputMode::String, true, "A~B\r\n"},
+                             ShapeCase{"A~B\n", TInputMode::String, false, "A~B\r\n"},
+                             ShapeCase{"1~001\r~002", TInputMode::String, false, "1~001\r\n~002"},
+                             ShapeCase{"a\r\rb\r", TInputMode::None, false, "a\r\n\r\nb\r\n"},
+                             ShapeCase{"a\n\r\r\nb", TInputMode::AsciiHex, false, "a\r\n\r\n\r\nb"},
+                             ShapeCase{"3232\r", TInputMode::AsciiHex, true,
+                                       "3232\r\n"}, // a CR does not end a file
+                             ShapeCase{"3232\n\n", TInputMode::AsciiHex, true, "3232\r\n"},
+                             ShapeCase{"\n", TInputMode::String, true, ""}));
+
 TEST(RemoveSpaces, RemovesBlanksOnly) {
     EXPECT_EQ(RemoveSpaces("31 32 33"), "313233");
     EXPECT_EQ(RemoveSpaces("a\tb\r\nc  d"), "a\tb\r\ncd");
     EXPECT_EQ(RemoveSpaces("abc"), "abc");
     EXPECT_EQ(RemoveSpaces("   "), "");
+    EXPECT_EQ(RemoveSpaces(std::u16string_view(u"3 \u00A0\u0416 1")), u"3\u00A0\u04161");
 }
 
 // ---------------------------------------------------------------- input map
@@ -117,7 +161,7 @@ TEST(InputMap, AsciiHexPairs) {
 }
 
 TEST(InputMap, StringModeAndNoModeOneCharacterPerByte) {
-    for (const TInputMode mode : {TInputMode::String, TInputMode::None}) {
+    for (const TInputMode mode : {TInputMode::String, TInputMode::None, TInputMode::Raw}) {
         const std::string text = "12~001";
         const TPreparedInput prepared = PrepareInput(text, mode);
         EXPECT_EQ(prepared.Message, PrepareMessage(text, mode));

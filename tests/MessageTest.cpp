@@ -1,8 +1,10 @@
 #include "TestUtil.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 
 namespace velquist {
@@ -54,6 +56,25 @@ TEST(MsgTypeName, TableInDeclarationOrder) {
     EXPECT_EQ(MsgTypeName(mtWriteCommand), "mtWriteCommand");
     EXPECT_EQ(MsgTypeName(mtWriteCommand7), "mtWriteCommand7");
     EXPECT_EQ(MsgTypeName(mtOperationalCommand), "mtOperationalCommand");
+}
+
+// Either name leads back to its type, in any case, and no two types share one.
+TEST(MsgTypeName, EitherNameFindsItsType) {
+    std::set<std::string_view> names;
+    for (const TDMsgType type : AllMsgTypes()) {
+        for (const std::string_view name : {MsgTypeName(type), MsgTypeDisplayName(type)}) {
+            ASSERT_FALSE(name.empty());
+            EXPECT_TRUE(names.insert(name).second) << name;
+            EXPECT_EQ(MsgTypeFromName(name), type);
+            std::string upper(name);
+            std::transform(upper.begin(), upper.end(), upper.begin(),
+                           [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+            EXPECT_EQ(MsgTypeFromName(upper), type);
+        }
+    }
+    EXPECT_EQ(names.size(), 16u);
+    EXPECT_EQ(MsgTypeDisplayName(mtWriteCommand7), "Key Change");
+    EXPECT_EQ(MsgTypeFromName("Consumer"), std::nullopt);
 }
 
 // ---------------------------------------------------------------- splitting

@@ -7,7 +7,7 @@
 
 #include "ReplacedAllocation.h"
 #include "TestUtil.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ProcessRunner.h"
 #include "TestUtil.h"
-#include "velquist/UDiebold.h"
+#include "UDiebold.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,6 @@
 #include "TextPlaces.h"
 #include "velquist/InputPrep.h"
 #include "velquist/IntFromText.h"
-#include "velquist/UDiebold.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -265,7 +264,10 @@ void TfrmDecode::btnPasteClick() {
 
 void TfrmDecode::btnRemSpacesClick() {
     // Every blank goes, and nothing else: tabs, line breaks, no-break spaces stay.
-    mmDie->SetText(mmDie->Text().remove(u' '));
+    const QString text = mmDie->Text();
+    const std::u16string cleaned = RemoveSpaces(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+    mmDie->SetText(QString::fromUtf16(cleaned.data(), static_cast<qsizetype>(cleaned.size())));
 }
 
 void TfrmDecode::btnDoClick() {
@@ -286,16 +288,17 @@ void TfrmDecode::Decode() {
         return;
     }
     FLinks->Untie();
-    // The message is the text with its line breaks as CR LF.
-    const TInputMode mode = InputModeFromIndex(cbMode->currentIndex());
-    TPreparedInput prepared =
-        PrepareInput(ToCp1252(QString(lines).replace(u'\n', QStringLiteral("\r\n"))), mode);
-    const TDecodeResult result = DecodeMessage(prepared.Message, {.Structure = true});
+    const TInputOptions input{.Mode = InputModeFromIndex(cbMode->currentIndex()), .WithMap = true};
+    std::optional<TDecodedInput> decoded = DecodeInput(ToCp1252(lines), input, {.Structure = true});
+    if (!decoded) {
+        return;
+    }
+    const TDecodeResult& result = decoded->Decoded;
     if (result.Ok) {
         const std::vector<std::size_t> bounds = TShownLines::LineBounds(result.Lines);
         const TShownText shown = ShowBytes(result.Text, kLongestShownLine, bounds);
         ShowText(*mmDieDecoded, shown);
-        FLinks->Tie(std::move(prepared.Map), lines, TShownLines(result.Lines, shown.Places));
+        FLinks->Tie(std::move(decoded->Map), lines, TShownLines(result.Lines, shown.Places));
     } else {
         AppendLine(*mmDieDecoded, QStringLiteral("Error: ") + ShowBytes(result.Error).Text);
     }

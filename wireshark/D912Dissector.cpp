@@ -13,10 +13,10 @@
 
 #include "D912Dissector.h"
 
-#include "Framing.h"
 #include "MessageView.h"
-#include "Pairing.h"
 #include "WiresharkCompat.h"
+#include "velquist/Framing.h"
+#include "velquist/Pairing.h"
 
 #include "velquist/Decode.h"
 

@@ -4,7 +4,7 @@
 // bytes, field table), the summary, and the line for the packet list. Pure C++
 // over the decoding library, so it can be tested and fuzzed without Wireshark.
 
-#include "Pairing.h"
+#include "velquist/Pairing.h"
 
 #include "velquist/Decode.h"
 #include "velquist/Summary.h"

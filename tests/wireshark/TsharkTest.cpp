@@ -3,9 +3,9 @@
 // the pairing, the statistics, and bad input.
 
 #include "Tshark.h"
-#include "Framing.h"
 #include "Pdml.h"
 #include "Traffic.h"
+#include "velquist/Framing.h"
 
 #include "velquist/Decode.h"
 
@@ -43,8 +43,8 @@ constexpr const char* kDissectorBug =
         ? "_ws.malformed.dissector_bug"
         : "_ws.dissector_bug";
 
-std::string Framed(std::string_view message, ws::TFraming framing = ws::TFraming::Be16) {
-    return ws::FrameMessage(framing, message).value();
+std::string Framed(std::string_view message, TFraming framing = TFraming::Be16) {
+    return FrameMessage(framing, message).value();
 }
 
 std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -290,7 +290,7 @@ TEST_F(TsharkTest, DissectsThreeMessagesInOneSegment) {
 
 struct TFramingCase {
     std::string Name;
-    ws::TFraming Framing;
+    TFraming Framing;
 };
 
 // A case prints as its name, as the test name has it.
@@ -317,7 +317,7 @@ TEST_P(TsharkFramingTest, ReadsTheMessagesItsHeadersFrame) {
         SCOPED_TRACE(i);
         ASSERT_EQ(packets[i + 3].Messages.size(), 1u);
         const TPdmlFields& message = packets[i + 3].Messages.front();
-        const std::size_t header = ws::HeaderLength(framing);
+        const std::size_t header = HeaderLength(framing);
         EXPECT_EQ(Shows(message, "d912.length"),
                   header == 0 ? std::vector<std::string>{}
                               : std::vector{std::to_string(messages[i].size())});
@@ -326,10 +326,10 @@ TEST_P(TsharkFramingTest, ReadsTheMessagesItsHeadersFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Framings, TsharkFramingTest,
-                         ::testing::Values(TFramingCase{"be16", ws::TFraming::Be16},
-                                           TFramingCase{"le16", ws::TFraming::Le16},
-                                           TFramingCase{"ascii4", ws::TFraming::Ascii4},
-                                           TFramingCase{"none", ws::TFraming::None}),
+                         ::testing::Values(TFramingCase{"be16", TFraming::Be16},
+                                           TFramingCase{"le16", TFraming::Le16},
+                                           TFramingCase{"ascii4", TFraming::Ascii4},
+                                           TFramingCase{"none", TFraming::None}),
                          [](const auto& info) { return info.param.Name; });
 
 // Two terminals (LUNO 001 and 002) behind one TCP connection, their exchanges
@@ -552,7 +552,7 @@ TEST_F(TsharkTest, ReportsAnAsciiHeaderThatIsNoLength) {
     const auto conversation = capture.Open(kTerminal, kHost, kStart);
     capture.Send(conversation, TSide::Client, "00x9" + capture::SolicitedStatus("001"), kStart);
     capture.Send(conversation, TSide::Client,
-                 Framed(capture::SolicitedStatus("002"), ws::TFraming::Ascii4), kStart + 1ms);
+                 Framed(capture::SolicitedStatus("002"), TFraming::Ascii4), kStart + 1ms);
     const auto packets = Pdml(capture, Join(kDecodeAs, {"-o", "d912.framing:ascii4"}));
     ASSERT_EQ(packets.size(), 5u);
     ASSERT_EQ(packets[3].Messages.size(), 1u);

@@ -29,8 +29,8 @@ TEndpoint Host(std::uint16_t port) {
     return {{10, 0, 0, 1}, port};
 }
 
-std::string Framed(ws::TFraming framing, std::string_view message) {
-    const auto framed = ws::FrameMessage(framing, message);
+std::string Framed(TFraming framing, std::string_view message) {
+    const auto framed = FrameMessage(framing, message);
     if (!framed) {
         throw std::length_error("message too long for its framing");
     }

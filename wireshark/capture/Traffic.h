@@ -4,7 +4,7 @@
 // host: for the dissector's tests, its benchmark and its documentation.
 
 #include "Capture.h"
-#include "Framing.h"
+#include "velquist/Framing.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +30,7 @@ std::string OperationalCommand(std::string_view luno, char commandCode = '1');
 std::string UnknownMessage();
 
 struct TTrafficOptions {
-    ws::TFraming Framing = ws::TFraming::Be16;
+    TFraming Framing = TFraming::Be16;
     std::uint16_t Port = 7001;      // the host's port
     std::size_t Conversations = 20; // terminals, one TCP conversation each
     std::size_t Messages = 1000;    // in all

@@ -39,11 +39,11 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::map<std::string_view, ws::TFraming> framings = {
-        {"be16", ws::TFraming::Be16},
-        {"le16", ws::TFraming::Le16},
-        {"ascii4", ws::TFraming::Ascii4},
-        {"none", ws::TFraming::None},
+    const std::map<std::string_view, TFraming> framings = {
+        {"be16", TFraming::Be16},
+        {"le16", TFraming::Le16},
+        {"ascii4", TFraming::Ascii4},
+        {"none", TFraming::None},
     };
     capture::TTrafficOptions options;
     bool random = false;

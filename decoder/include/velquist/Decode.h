@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,7 @@ namespace velquist {
 inline constexpr char kFS = '\x1C'; // field separator
 inline constexpr char kGS = '\x1D'; // group separator, between sub-fields
 
-// The message type. The names are part of the output: the field listing starts
-// with the name of the message's type.
+// The message type.
 enum TDMsgType : std::uint8_t {
     mtUnknown,            // no known class: the field listing
     mtCustomerRequest,    // consumer request, class "11"
@@ -34,8 +34,20 @@ enum TDMsgType : std::uint8_t {
     mtOperationalCommand, // operational command, class "1" and any other second character
 };
 
-// "mtUnknown", "mtCustomerRequest", ...: the name of the type value.
+// The type's name in output that scripts and filters read: "mtUnknown",
+// "mtCustomerRequest", ... (the first line of the field listing, the JSON
+// "type", Wireshark's d912.type).
 std::string_view MsgTypeName(TDMsgType type);
+
+// The type's name for people: "Consumer Request", "Solicited Status", ...,
+// "Key Change", "Unknown".
+std::string_view MsgTypeDisplayName(TDMsgType type);
+
+// The type of either name, in any case; none for a name of no type.
+std::optional<TDMsgType> MsgTypeFromName(std::string_view name);
+
+// Every type, in the order of their values.
+std::span<const TDMsgType> AllMsgTypes();
 
 // A run of bytes: of the message (a field, the bytes a line shows) or of an
 // input text.

@@ -1,17 +1,25 @@
 #pragma once
 
-// Turning the text an engineer pasted into the message bytes, by input mode.
+// From the text an engineer pasted (or a file holds) to the decoded message: the
+// one way every front end turns input into a decode.
 //
 //   ASCII Hex Mode           the bytes as hex pairs, nothing between them
 //   Base24 NETADRD Hex Mode  a block of trace lines whose columns 15 to 73 hold
 //                            the bytes as hex pairs, possibly with blanks
 //   String Mode              plain text with "~" standing for FS
+//   no mode                  the text is the message, unchanged
+//   raw                      the input is the message's bytes, exactly
 //
-// With no mode selected the text is the message, unchanged. Preparation never
-// fails: characters that are not hex digits become 0x00 bytes.
+// A text is lines. In every mode but raw, each line break of the text (CR LF,
+// LF, or a CR alone) counts as CR LF, as in the window's input area, which
+// keeps lines rather than line-end bytes. Preparation never fails: characters
+// that are not hex digits become 0x00 bytes.
 
 #include "velquist/Decode.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,35 +27,30 @@
 
 namespace velquist {
 
-// The input modes.
 enum class TInputMode {
-    None, // no mode: the text is the message, unchanged
-    AsciiHex,
-    Netadrd,
-    String,
+    None,     // no mode: the text is the message, its line breaks CR LF
+    AsciiHex, // "ASCII Hex Mode"
+    Netadrd,  // "Base24 NETADRD Hex Mode"
+    String,   // "String Mode"
+    Raw,      // the message's bytes, exactly as given
 };
 
-// Pair k of the text (characters 2k+1 and 2k+2) as one byte: two hex digits of
-// either case give their value, any other pair 0x00. Every character counts,
-// blanks and line ends included; an odd last character is dropped.
-std::string HexPairsToBytes(std::string_view text);
+struct TInputOptions {
+    TInputMode Mode = TInputMode::AsciiHex;
 
-// The lines of a text as separated by its line ends (CR LF, LF or CR).
-std::vector<std::string_view> SplitLines(std::string_view text);
+    // The text is what a file or a pipe held: one final line end (LF or CR LF)
+    // closes its last line and is not part of the message. Not so in raw mode.
+    bool FromFile = false;
 
-// Characters 15 to 73 of every line, joined, with every blank removed.
-std::string ExtractNetadrdHex(const std::vector<std::string_view>& lines);
+    // Also the input map: where each message byte was written in the text.
+    bool WithMap = false;
+};
 
-// The text with every "~" replaced by FS.
-std::string TildesToFieldSeparators(std::string_view text);
-
-// The message bytes for `text` written in `mode`.
-std::string PrepareMessage(std::string_view text, TInputMode mode);
-
-// Where the bytes of a prepared message were written in its input text: in
-// ASCII Hex Mode each byte by its pair of digits, in NETADRD mode by its pair
-// of digits wherever the trace put them (blanks between, or split over two
-// lines), in String Mode and with no mode by its character ("~" for an FS).
+// Where the bytes of a message were written in its input text, the text's line
+// breaks counted as CR LF (two characters) outside raw mode: in ASCII Hex Mode
+// each byte by its pair of digits, in NETADRD mode by its pair of digits
+// wherever the trace put them (blanks between, or split over two lines), in
+// String Mode, with no mode and raw by its character ("~" for an FS).
 class TInputMap {
 public:
     // The input characters that wrote message bytes `bytes` (clipped to the
@@ -69,16 +72,35 @@ private:
     std::vector<bool> FJoinsPrevious;      // NETADRD: only blanks since the digit before
 };
 
-struct TPreparedInput {
-    std::string Message;
-    TInputMap Map;
+struct TDecodedInput {
+    std::string Message;   // the message bytes the text stands for
+    TDecodeResult Decoded; // their decode
+    TInputMap Map;         // with TInputOptions::WithMap
 };
 
-// The message bytes for `text` written in `mode`, and where each byte was
-// written. PrepareMessage is the same without the map.
-TPreparedInput PrepareInput(std::string_view text, TInputMode mode);
+// Prepares the message that `text` stands for and decodes it. None for a text
+// that holds nothing to decode (empty, or a file's final line end alone): a
+// front end then leaves everything as it was. Never throws but for running out
+// of memory while preparing; the decode reports that as its error.
+std::optional<TDecodedInput> DecodeInput(std::string text, const TInputOptions& input,
+                                         const TDecodeOptions& options = {});
 
-// Every blank (0x20) removed; tabs, line ends and all else stay.
-std::string RemoveSpaces(std::string_view text);
+// The message bytes `text` stands for: DecodeInput's message, without the decode.
+std::string PrepareText(std::string text, const TInputOptions& input);
+
+// Every blank (0x20) removed; tabs, line breaks and all else stay. For any
+// character type, so the window cleans its text as it holds it.
+template <typename TChar>
+std::basic_string<TChar> RemoveSpaces(std::basic_string_view<TChar> text) {
+    std::basic_string<TChar> result;
+    result.reserve(text.size());
+    std::copy_if(text.begin(), text.end(), std::back_inserter(result),
+                 [](TChar c) { return c != TChar(' '); });
+    return result;
+}
+
+inline std::string RemoveSpaces(std::string_view text) {
+    return RemoveSpaces<char>(text);
+}
 
 } // namespace velquist

@@ -1,11 +1,12 @@
 #pragma once
 
-// A message in brief, for lists of many messages (a capture's packet list): who
-// it concerns, which exchange it belongs to, and the one item that tells most
-// about it. Everything is a view into the message, so a front end knows where
-// each item stands in the message bytes.
+// A message in brief, for lists of many messages (a capture's packet list, a
+// trace listing): who it concerns, which exchange it belongs to, and the one
+// item that tells most about it. Everything is a view into the message, so a
+// front end knows where each item stands in the message bytes.
 
-#include "velquist/UDiebold.h"
+#include "velquist/CodeNames.h"
+#include "velquist/Decode.h"
 
 #include <optional>
 #include <string_view>
@@ -27,14 +28,17 @@ struct TMessageSummary {
     // where the message does not hold that character.
     std::optional<std::string_view> Mcn;
 
-    // A solicited status's status descriptor, character 1 of field 3. None for
-    // other types and where field 3 is absent or empty.
+    // The code the item names (one character), where the message has it: a
+    // solicited status's status descriptor (character 1 of field 3), a function
+    // command's function ID (character 5 of field 5), an operational command's
+    // command code (character 1 of field 3).
     std::optional<std::string_view> StatusDescriptor;
+    std::optional<std::string_view> FunctionId;
+    std::optional<std::string_view> CommandCode;
 
-    // The name that tells most about the message: a solicited status's status
-    // descriptor name, a function command's function ID name (character 5 of
-    // field 5), an operational command's command code name (field 3). Empty for
-    // the other types, and where the character is absent or not in the table.
+    // The name that tells most about the message: the name of the code above
+    // (CodeNames.h). Empty for the other types, and where the code is absent or
+    // not in its table (but "Unknown Function ID" for a function ID).
     std::string_view Item;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Pairing the messages of one TCP conversation: which function command answers
-// which consumer request, and which solicited status reports on which command.
+// Pairing the messages of one conversation (a TCP connection, a trace): which function command
+// answers which consumer request, and which solicited status reports on which command.
 //
 // A consumer request is answered by the first later function command with the
 // same logical unit number (LUNO) and the same message coordination number
@@ -25,7 +25,7 @@
 #include <string_view>
 #include <utility>
 
-namespace velquist::ws {
+namespace velquist {
 
 // A message in a capture: its frame, and its place among the messages of that
 // frame (a frame can complete several).
@@ -83,4 +83,4 @@ private:
     std::map<TMessageId, TPairing> FPairings;
 };
 
-} // namespace velquist::ws
+} // namespace velquist

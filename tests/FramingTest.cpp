@@ -1,7 +1,7 @@
 // The framing headers: what a header announces, where a PDU ends, and that a
 // framed message reads back as itself.
 
-#include "Framing.h"
+#include "velquist/Framing.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace velquist::ws {
+namespace velquist {
 namespace {
 
 std::span<const std::uint8_t> Bytes(std::string_view text) {
@@ -89,4 +89,4 @@ TEST(FrameMessage, RefusesWhatTheHeaderCannotHold) {
 }
 
 } // namespace
-} // namespace velquist::ws
+} // namespace velquist

@@ -1,6 +1,6 @@
-#include "Pairing.h"
+#include "velquist/Pairing.h"
 
-namespace velquist::ws {
+namespace velquist {
 
 void TConversationPairing::Add(TMessageId id, const TPairingInput& input) {
     if (input.Role == TPairRole::Other || FPairings.contains(id)) {
@@ -45,4 +45,4 @@ const TPairing* TConversationPairing::Find(TMessageId id) const {
     return found == FPairings.end() ? nullptr : &found->second;
 }
 
-} // namespace velquist::ws
+} // namespace velquist

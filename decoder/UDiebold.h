@@ -8,7 +8,10 @@
 // readable text with CR LF line ends. The header of each class and the decoders
 // of its body live in the source file of that class; this file and UDiebold.cpp
 // hold what all classes share.
+//
+// Private to the library: front ends decode through DecodeMessage (Decode.h).
 
+#include "Fields.h"
 #include "velquist/Decode.h"
 
 #include <stdexcept>
@@ -88,9 +91,14 @@ private:
     const std::string_view* FindField(std::size_t i) const; // null past the last
 
     // Calls `visit(i, field)` for every field from field `first` on, until it
-    // returns false.
+    // returns false. The fields up to `first` are kept, the rest only visited.
     template <typename TVisit>
-    void ForEachField(std::size_t first, TVisit&& visit) const;
+    void ForEachField(std::size_t first, TVisit&& visit) const {
+        if (const std::string_view* field = FindField(first)) {
+            const auto start = static_cast<std::size_t>(field->data() - FMessage.data());
+            ForEachPiece(TPieces(FMessage, kFS, start, first), visit);
+        }
+    }
 
     void Decode(TTextOut& out);
     void PutFieldListing(TTextOut& out) const;
@@ -114,7 +122,7 @@ private:
     // The fields found so far: a message of a million fields needs only the
     // first few by number, and the rest once, in order.
     mutable std::vector<std::string_view> FFields;
-    mutable std::size_t FNextField = 0; // where the next field starts; npos once all are seen
+    mutable TPieces FMoreFields; // those not found yet
 
     std::string FKey;       // new key of a Write Command VII, as hex pairs
     std::string FTrack2;    // track-2 data of a consumer request

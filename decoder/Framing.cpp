@@ -1,6 +1,6 @@
-#include "Framing.h"
+#include "velquist/Framing.h"
 
-namespace velquist::ws {
+namespace velquist {
 
 std::size_t HeaderLength(TFraming framing) {
     switch (framing) {
@@ -68,4 +68,4 @@ std::optional<std::string> FrameMessage(TFraming framing, std::string_view messa
     return framed;
 }
 
-} // namespace velquist::ws
+} // namespace velquist

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace velquist::ws {
+namespace velquist {
 
 enum class TFraming : std::uint8_t {
     Be16,   // 2-byte length, big-endian (the default)
@@ -42,4 +42,4 @@ std::size_t PduLength(TFraming framing, std::span<const std::uint8_t> header,
 // for an ASCII one).
 std::optional<std::string> FrameMessage(TFraming framing, std::string_view message);
 
-} // namespace velquist::ws
+} // namespace velquist

@@ -1,6 +1,6 @@
 // Pairing requests with commands and commands with statuses in one conversation.
 
-#include "Pairing.h"
+#include "velquist/Pairing.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace velquist::ws {
+namespace velquist {
 namespace {
 
 using namespace std::chrono_literals;
@@ -191,4 +191,4 @@ TEST(Pairing, KeepsNothingOfOtherMessages) {
 }
 
 } // namespace
-} // namespace velquist::ws
+} // namespace velquist
