@@ -58,7 +58,14 @@ TProcessResult TTshark::Run(const capture::TCaptureWriter& capture,
     const fs::path file = FHome / ("capture-" + std::to_string(counter++) + ".pcap");
     capture.Save(file);
     HandOver(file);
+    std::vector<std::string> withCapture = {"-r", file.string()};
+    withCapture.insert(withCapture.end(), args.begin(), args.end());
+    TProcessResult result = Run(withCapture);
+    fs::remove(file);
+    return result;
+}
 
+TProcessResult TTshark::Run(const std::vector<std::string>& args) const {
     std::vector<std::string> argv;
     if (kAsRoot) {
         argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
@@ -72,11 +79,9 @@ TProcessResult TTshark::Run(const capture::TCaptureWriter& capture,
         argv.insert(argv.end(), {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=1",
                                  "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"});
     }
-    argv.insert(argv.end(), {VELQUIST_TSHARK_PATH, "-r", file.string()});
+    argv.push_back(VELQUIST_TSHARK_PATH);
     argv.insert(argv.end(), args.begin(), args.end());
-    TProcessResult result = RunProcess(argv, {});
-    fs::remove(file);
-    return result;
+    return RunProcess(argv, {});
 }
 
 } // namespace velquist::test

@@ -29,6 +29,8 @@ public:
     // tshark -r CAPTURE ARGS... over the capture, saved in the temporary home.
     TProcessResult Run(const capture::TCaptureWriter& capture,
                        const std::vector<std::string>& args) const;
+    // tshark ARGS... without a capture (-G plugins, say).
+    TProcessResult Run(const std::vector<std::string>& args) const;
 
 private:
     std::filesystem::path FHome;

@@ -115,6 +115,27 @@ void ExpectFieldsOf(const TPdmlFields& fields, std::string_view message, long ba
     }
 }
 
+// tshark finds the plugin in the folder of its own version and takes it for a
+// dissector (from plugin_describe where Wireshark asks for it).
+TEST_F(TsharkTest, LoadsThePluginFromItsVersionFolder) {
+    const auto run = FTshark.Run({"-G", "plugins"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    std::istringstream lines(run.Out);
+    std::string line;
+    std::vector<std::string> columns;
+    while (std::getline(lines, line) && !line.starts_with("d912.so")) {
+    }
+    for (std::istringstream cells(line); std::getline(cells, line, '\t');) {
+        columns.push_back(line);
+    }
+    ASSERT_EQ(columns.size(), 4u) << run.Out;
+    EXPECT_EQ(columns[1], VELQUIST_PLUGIN_VERSION);
+    EXPECT_EQ(columns[2], "dissector");
+    EXPECT_TRUE(columns[3].ends_with(std::string("/") + VELQUIST_WIRESHARK_PERSONAL_PLUGIN_DIR +
+                                     "/d912.so"))
+        << columns[3];
+}
+
 TEST_F(TsharkTest, DissectsEveryClassInBothDirections) {
     struct TCase {
         std::string Message;
