@@ -52,9 +52,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUIL
 cmake --build "$build" -j "$jobs"
 
 echo "== Tests under Wine"
-# One Wine server for all the runs, ended with the script.
+# One Wine server for all the runs (unless one is already running for the
+# prefix), ended with the script.
 wineboot --init > /dev/null 2>&1
-wineserver --persistent
+wineserver --persistent 2> /dev/null || true
 trap 'wineserver --kill' EXIT
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
 
@@ -66,7 +67,7 @@ mkdir -p dist "$build/dist"
 awk '/<!-- windows-readme:begin -->/ { on = 1; next } /<!-- windows-readme:end -->/ { on = 0 } on' \
     README.md | sed 's/$/\r/' > "$build/dist/README.txt"
 [ -s "$build/dist/README.txt" ] || { echo "README.md has no part marked for Windows" >&2; exit 1; }
-cp "$build/cli/velquist-decode.exe" "$build/dist/"
+x86_64-w64-mingw32-strip -o "$build/dist/velquist-decode.exe" "$build/cli/velquist-decode.exe"
 rm -f "$package"
 (cd "$build/dist" && zip -q -X "../../$package" velquist-decode.exe README.txt)
 echo "$package written"
