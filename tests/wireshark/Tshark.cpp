@@ -40,6 +40,7 @@ TTshark::TTshark() {
     const fs::path plugins = FHome / VELQUIST_WIRESHARK_PERSONAL_PLUGIN_DIR;
     fs::create_directories(plugins);
     fs::create_directories(FHome / "no-system-plugins");
+    fs::create_directories(FHome / "no-extcap");
     fs::copy_file(VELQUIST_D912_PLUGIN, plugins / "d912.so");
     for (const auto& entry : fs::recursive_directory_iterator(FHome)) {
         HandOver(entry.path());
@@ -70,8 +71,13 @@ TProcessResult TTshark::Run(const std::vector<std::string>& args) const {
     if (kAsRoot) {
         argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     }
-    argv.insert(argv.end(),
-                {"/usr/bin/env", "-i", "HOME=" + FHome.string(), "PATH=/usr/bin:/bin", "LC_ALL=C"});
+    // None of the system's plugins, and no extcap programs: tshark would start
+    // every one of them, with the sanitizer runtime preloaded too, and some of
+    // them never end under it.
+    argv.insert(argv.end(), {"/usr/bin/env", "-i", "HOME=" + FHome.string(),
+                             "WIRESHARK_PLUGIN_DIR=" + (FHome / "no-system-plugins").string(),
+                             "WIRESHARK_EXTCAP_DIR=" + (FHome / "no-extcap").string(),
+                             "PATH=/usr/bin:/bin", "LC_ALL=C"});
     // A plugin built with the sanitizers needs their runtime loaded first; tshark
     // frees all it has at exit, so the leak checker speaks of the plugin alone.
     const std::string preload = VELQUIST_TSHARK_PRELOAD;
