@@ -2,6 +2,8 @@
 
 // Large messages of every shape the benchmarks measure, the same on every run.
 
+#include "SeededRandom.h"
+
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -12,25 +14,13 @@ namespace velquist::bench {
 inline constexpr char FS = '\x1C';
 inline constexpr char GS = '\x1D';
 
-// A repeatable stream of pseudo-random bytes.
-class TNoise {
-public:
-    unsigned char Next() {
-        FState = FState * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<unsigned char>(FState >> 56);
-    }
-
-private:
-    std::uint64_t FState = 0x5EED;
-};
-
 // Hex pairs of `size` random bytes whose first byte keeps the message out of
 // every known class, so the decoder lists its fields.
 inline std::string UnknownMessageHex(std::size_t size) {
-    TNoise noise;
+    TSeededRandom noise(0x5EED);
     std::string bytes(size, '\0');
     for (auto& byte : bytes) {
-        byte = static_cast<char>(noise.Next());
+        byte = static_cast<char>(noise.Byte());
     }
     bytes[0] = '9';
     std::string hex;

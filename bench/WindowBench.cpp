@@ -17,6 +17,7 @@
 //   velquist_window_bench [RUNS]     (default 3)
 
 #include "FrmUtama.h"
+#include "SeededRandom.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,7 +32,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <random>
 #include <vector>
 
 namespace {
@@ -46,10 +46,10 @@ constexpr int kInputColumn = 20; // in a trace line, on a hex pair
 // 2 MiB of noise, its first byte "9" of no message class. With `oneField` the
 // noise holds no FS, so the listing is one line of 6 MB.
 QByteArray NoiseMessage(bool oneField) {
-    std::mt19937 random(9);
+    velquist::TSeededRandom random(9);
     QByteArray message(kMessageBytes, '\0');
     for (char& byte : message) {
-        byte = static_cast<char>(random() & 0xFF);
+        byte = static_cast<char>(random.Byte());
         if (oneField && byte == '\x1C') {
             byte = 'x';
         }

@@ -14,6 +14,9 @@
 #                     blanks, about 108 MB of output (fewer runs). Targets: 100 MB/s
 #                     of output or better, peak memory close to the output size.
 #
+# Then the unknown class again, with --json against the plain run, timed by
+# hyperfine: the ratio of their mean times with its spread. Target: at most 3.
+#
 #   bench/compare.sh [BUILD_DIR] [RUNS]     (defaults: build, 21)
 set -euo pipefail
 export LC_ALL=C
@@ -24,6 +27,7 @@ decoder="$build/cli/velquist-decode"
 [ -x "$decoder" ] || { echo "no $decoder: build the project first" >&2; exit 2; }
 command -v xxd >/dev/null || { echo "xxd is missing (Debian package xxd)" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 2; }
+command -v hyperfine >/dev/null || { echo "hyperfine is missing (Debian package hyperfine)" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -95,20 +99,25 @@ for case in unknown printer expanding; do
 done
 
 # The same decode as JSON: the text, the field table and every line with its
-# bytes. Target: at most 3 times the plain run.
-: > "$work/plain"
-: > "$work/json"
-for ((i = 0; i < runs; i++)); do
-    elapsed_us "$decoder" --mode hex "$work/unknown.hex" >> "$work/plain"
-    elapsed_us "$decoder" --mode hex --json "$work/unknown.hex" >> "$work/json"
-done
+# bytes, against the plain run. hyperfine runs each command without a shell,
+# after three warm-up runs, and reports their mean and standard deviation (CSV:
+# command,mean,stddev,... in seconds). The ratio's spread combines the two
+# relative deviations: s_r = r * sqrt((s_j / m_j)^2 + (s_p / m_p)^2).
+hyperfine --style none --shell=none --warmup 3 --runs "$runs" --export-csv "$work/json.csv" \
+    "$decoder --mode hex $work/unknown.hex" "$decoder --mode hex --json $work/unknown.hex" > /dev/null
 read -r faults peak < <(faults_and_peak "$decoder" --mode hex --json "$work/unknown.hex")
 output=$("$decoder" --mode hex --json "$work/unknown.hex" | wc -c)
-awk -v plain="$(median < "$work/plain")" -v json="$(median < "$work/json")" -v faults="$faults" \
-    -v peak="$peak" -v output="$output" 'BEGIN {
-    printf "\n%-20s %7.2f ms, %.2f times the plain run (%.2f ms); %d faults, peak %.1f MiB, %.1f MiB of JSON\n",
-        "unknown class --json", json / 1e3, json / plain, plain / 1e3, faults, peak / 1024, output / 1048576
-}'
+awk -F, -v faults="$faults" -v peak="$peak" -v output="$output" -v runs="$runs" '
+    NR == 2 { plain = $2; plainSd = $3 }
+    NR == 3 { json = $2; jsonSd = $3 }
+    END {
+        ratio = json / plain
+        spread = ratio * sqrt((jsonSd / json) ^ 2 + (plainSd / plain) ^ 2)
+        printf "\n%-20s %7.2f ± %.2f ms against %.2f ± %.2f ms plain (hyperfine, %d runs each):\n",
+            "unknown class --json", json * 1e3, jsonSd * 1e3, plain * 1e3, plainSd * 1e3, runs
+        printf "%-20s %.2f ± %.2f times the plain run; %d faults, peak %.1f MiB, %.1f MiB of JSON\n",
+            "", ratio, spread, faults, peak / 1024, output / 1048576
+    }' "$work/json.csv"
 
 cat <<'EOF'
 

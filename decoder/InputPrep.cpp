@@ -3,6 +3,7 @@
 #include "HexText.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -79,31 +80,68 @@ std::string TildesToFieldSeparators(std::string_view text) {
     return message;
 }
 
+namespace {
+
+// The line breaks of a text in order, found with memchr (a text of megabytes of
+// hex digits usually has none): each is CR LF, or a CR or LF alone.
+class TLineBreaks {
+public:
+    explicit TLineBreaks(std::string_view text)
+        : FText(text), FCr(Find('\r', 0)), FLf(Find('\n', 0)) {}
+
+    // The next break's offset and length (1 or 2); false after the last.
+    bool Next(std::size_t& at, std::size_t& length) {
+        if (FCr == std::string_view::npos && FLf == std::string_view::npos) {
+            return false;
+        }
+        at = std::min(FCr, FLf);
+        length = FCr == at && FLf == at + 1 ? 2 : 1;
+        if (FCr < at + length) {
+            FCr = Find('\r', FCr + 1);
+        }
+        if (FLf < at + length) {
+            FLf = Find('\n', FLf + 1);
+        }
+        return true;
+    }
+
+private:
+    std::size_t Find(char c, std::size_t from) const {
+        if (from >= FText.size()) {
+            return std::string_view::npos;
+        }
+        const void* found = std::memchr(FText.data() + from, c, FText.size() - from);
+        return found == nullptr
+                   ? std::string_view::npos
+                   : static_cast<std::size_t>(static_cast<const char*>(found) - FText.data());
+    }
+
+    std::string_view FText;
+    std::size_t FCr;
+    std::size_t FLf;
+};
+
+} // namespace
+
 std::string WithCrLfBreaks(std::string text) {
     // A line break that is not CR LF already adds one character.
     std::size_t added = 0;
-    for (std::size_t i = text.find_first_of("\r\n"); i != std::string::npos;
-         i = text.find_first_of("\r\n", i + 1)) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i; // CR LF
-        } else {
-            ++added;
-        }
+    std::size_t at = 0;
+    std::size_t length = 0;
+    for (TLineBreaks breaks(text); breaks.Next(at, length);) {
+        added += length == 1 ? 1 : 0;
     }
     if (added == 0) {
         return text;
     }
     std::string result;
     result.reserve(text.size() + added);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            result.append("\r\n");
-            i += c == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
-        } else {
-            result.push_back(c);
-        }
+    std::size_t copied = 0;
+    for (TLineBreaks breaks(text); breaks.Next(at, length);) {
+        result.append(text, copied, at - copied).append("\r\n");
+        copied = at + length;
     }
+    result.append(text, copied);
     return result;
 }
 

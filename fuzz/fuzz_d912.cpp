@@ -9,12 +9,14 @@
 #include "velquist/Framing.h"
 #include "velquist/Pairing.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -34,11 +36,23 @@ void RequireInside(std::string_view part, std::string_view message) {
             part.data() + part.size() <= message.data() + message.size());
 }
 
+// A line's value fills exactly the length asked for, and holds no control byte.
+void CheckEscaped(std::string_view line) {
+    std::string value(EscapedLength(line) + 1, '#');
+    WriteEscaped(line, value.data());
+    Require(value.back() == '#');
+    value.pop_back();
+    Require(std::none_of(value.begin(), value.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
+    }));
+}
+
 void CheckView(const TMessageView& view, std::string_view message) {
     const TDecodeResult& decoded = view.Decoded;
     Require(decoded.Ok == decoded.Error.empty());
-    for (const auto& part : {std::optional(view.Summary.Class), view.Summary.Luno, view.Summary.Mcn,
-                             view.Summary.StatusDescriptor}) {
+    for (const auto& part :
+         {std::optional(view.Summary.Class), view.Summary.Luno, view.Summary.Mcn,
+          view.Summary.StatusDescriptor, view.Summary.FunctionId, view.Summary.CommandCode}) {
         if (part) {
             RequireInside(*part, message);
         }
@@ -49,8 +63,11 @@ void CheckView(const TMessageView& view, std::string_view message) {
     for (const TDecodedLine& line : decoded.Lines) {
         Require(line.TextOffset + line.TextLength <= decoded.Text.size());
         Require(!line.Range || line.Range->End() <= message.size());
+        CheckEscaped(decoded.LineText(line));
     }
-    Require(InfoLine(view).starts_with(MsgTypeName(decoded.Type)));
+    const std::string info = InfoLine(view);
+    Require(info.starts_with(MsgTypeDisplayName(decoded.Type)));
+    CheckEscaped(info);
 }
 
 void CheckPairing(const TPairing* pairing, std::uint32_t frame) {

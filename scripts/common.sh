@@ -43,7 +43,7 @@ VELQUIST_WIRESHARK_PACKAGES="libwireshark-dev libglib2.0-dev tshark"
 # screen, and the tools that drive it and take the picture.
 VELQUIST_SCREENSHOT_PACKAGES="wireshark xvfb xdotool imagemagick"
 # The benchmarks and their comparison script.
-VELQUIST_BENCH_PACKAGES="libbenchmark-dev xxd time"
+VELQUIST_BENCH_PACKAGES="libbenchmark-dev xxd time hyperfine"
 # The Windows build of velquist-decode (scripts/windows.sh): the MinGW-w64 cross
 # compiler, Wine to run the tests, GoogleTest's sources to build it for Windows,
 # Boost's and nlohmann-json's headers (Boost.JSON header-only), zip for dist/

@@ -1,6 +1,7 @@
 // Card data masked: what of a track may be shown.
 
 #include "CardData.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,10 @@ TEST_P(PanLengths, KeepFirstSixAndLastFour) {
     EXPECT_EQ(MaskTrack2(Track2(length)), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(From12To19, PanLengths, ::testing::Range<std::size_t>(12, 20));
+INSTANTIATE_TEST_SUITE_P(From12To19, PanLengths, ::testing::Range<std::size_t>(12, 20),
+                         test::NamedBy([](std::size_t digits) {
+                             return std::to_string(digits) + " digits";
+                         }));
 
 TEST(MaskTrack2, ShortPanIsMaskedWhole) {
     EXPECT_EQ(MaskTrack2(Track2(10)), ";**********=2512101*********?");

@@ -390,13 +390,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      "1\x1C\x00\x01\r\n\x7F\x80\xE9\xFF\\\"\x1C"
                                      "002\x1C"
                                      "1"s}),
-    [](const auto& info) {
-        std::string name;
-        for (const char c : std::string(info.param.what)) {
-            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        }
-        return name;
-    });
+    test::NamedBy(&JsonSourceCase::what));
 
 TEST(CliJson, ErrorIsOneObjectAndTheUsualLine) {
     const auto run = Decode({"--json", "--mode", "string", "--text", "22~000~"});

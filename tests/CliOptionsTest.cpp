@@ -1,4 +1,5 @@
 #include "CliOptions.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +68,14 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{{"a.txt", "b.txt"}, "more than one FILE given: 'b.txt'"},
                       BadCase{{""}, "empty FILE name (use - for standard input)"},
                       BadCase{{"--", ""}, "empty FILE name (use - for standard input)"},
-                      BadCase{{"--text", "31", "a.txt"}, "give either --text or FILE, not both"}));
+                      BadCase{{"--text", "31", "a.txt"}, "give either --text or FILE, not both"}),
+    test::NamedBy([](const BadCase& c) {
+        std::string args;
+        for (const auto arg : c.args) {
+            args.append(arg).push_back(' ');
+        }
+        return args;
+    }));
 
 } // namespace
 } // namespace velquist::cli

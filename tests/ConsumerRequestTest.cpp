@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Field4Case{"", "Top-Of-Form Flag = \r\nMessage Coordination Number = \r\n"},
                       Field4Case{"1", "Top-Of-Form Flag = 1\r\nMessage Coordination Number = \r\n"},
                       Field4Case{"12",
-                                 "Top-Of-Form Flag = 1\r\nMessage Coordination Number = 2\r\n"}));
+                                 "Top-Of-Form Flag = 1\r\nMessage Coordination Number = 2\r\n"}),
+    test::NamedBy(&Field4Case::field4));
 
 // ---------------------------------------------------------------- last transaction status
 
@@ -102,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         StatusCase{{"", "", "", "", "", "612"}, Status("12", "", "")},
         StatusCase{{"", "", "", "", "", "6"}, Status("", "", "")},
         StatusCase{{"", "", "", "", "", "6%d%s10"},
-                   Status("%d%s", "(1) Ready 9 or B", "0 - No retract operation occurred")}));
+                   Status("%d%s", "(1) Ready 9 or B", "0 - No retract operation occurred")}),
+    test::NamedBy(&StatusCase::status));
 
 // ---------------------------------------------------------------- errors
 
@@ -129,7 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TDecodeErrorCase{RequestOfFields(4), "List index out of bounds (4)"},
                       TDecodeErrorCase{RequestOfFields(5), "List index out of bounds (5)"},
                       TDecodeErrorCase{RequestOfFields(8), "List index out of bounds (8)"},
-                      TDecodeErrorCase{RequestOfFields(9), "List index out of bounds (9)"}));
+                      TDecodeErrorCase{RequestOfFields(9), "List index out of bounds (9)"}),
+    test::NamedBy(&test::TDecodeErrorCase::Error));
 
 // ---------------------------------------------------------------- velquist-decode
 

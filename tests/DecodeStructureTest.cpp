@@ -127,7 +127,7 @@ void ExpectMaskingKeepsTheLayout(const TDecodeResult& plain, const TDecodeResult
 class GeneratedMessages : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GeneratedMessages, LinesFieldsAndMaskingHold) {
-    test::TMessageGen gen(0x5EED ^ std::hash<std::string>{}(GetParam()));
+    test::TMessageGen gen(test::SeedFor(0x5EED, GetParam()));
     for (int n = 0; n < 1500; ++n) {
         const std::string message = gen.Message(GetParam());
         SCOPED_TRACE(::testing::PrintToString(message));
@@ -148,7 +148,8 @@ TEST_P(GeneratedMessages, LinesFieldsAndMaskingHold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryClass, GeneratedMessages,
-                         ::testing::Values("11", "22", "12", "4", "3", "1", "unknown"));
+                         ::testing::Values("11", "22", "12", "4", "3", "1", "unknown"),
+                         test::NamedBy([](const std::string& kind) { return "class " + kind; }));
 
 // ---------------------------------------------------------------- ranges by class
 
@@ -196,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{kRequest, "Track-3 data = ", ""},
                       RangeCase{kRequest, "PIN Buffer = 1234ABCD", "1234:;<="},
                       RangeCase{kRequest, "Last Transaction Status:", "6012310"},
-                      RangeCase{kRequest, "- Function command Response = (1) Ready 9 or B", "1"}));
+                      RangeCase{kRequest, "- Function command Response = (1) Ready 9 or B", "1"}),
+    test::NamedBy(&RangeCase::line));
 
 INSTANTIATE_TEST_SUITE_P(
     SolicitedStatus, LineRanges,
@@ -213,7 +215,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "   - Cassette 2, Cassette Denomination B Currency Supply Low (3E 32)", ">2"},
         RangeCase{kSolicited, "   a. 911 mode", "01"},
         RangeCase{kSolicited, "      Depositor: present", "03"},
-        RangeCase{kSolicited, "  Standard Hardware Configuration", std::nullopt}));
+        RangeCase{kSolicited, "  Standard Hardware Configuration", std::nullopt}),
+    test::NamedBy(&RangeCase::line));
 
 INSTANTIATE_TEST_SUITE_P(
     FunctionCommand, LineRanges,
@@ -233,7 +236,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 "\x0E"
                                 "3AMOUNT\x0C\n"},
                       RangeCase{kFunction, "TOTAL", "\x1BXTOTAL"},
-                      RangeCase{kFunction, "Printer Data:", std::nullopt}));
+                      RangeCase{kFunction, "Printer Data:", std::nullopt}),
+    test::NamedBy(&RangeCase::line));
 
 INSTANTIATE_TEST_SUITE_P(
     OtherClasses, LineRanges,
@@ -249,7 +253,8 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{Msg({"3", "001", "002", "32", "001255016"}), "Key (01FF10) \"001255016\"",
                   "001255016"},
         RangeCase{Msg({"AB", "", "C"}), "DieField[1] = ", ""},
-        RangeCase{Msg({"AB", "", "C"}), "mtUnknown", std::nullopt}));
+        RangeCase{Msg({"AB", "", "C"}), "mtUnknown", std::nullopt}),
+    test::NamedBy(&RangeCase::line));
 
 // A value with a line break in it shows on two lines, each with its own bytes.
 TEST(LineRanges, CopiedValueOverALineBreak) {
@@ -293,7 +298,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameValueCase{"Time: 12 = noon", {{"Time: 12", "noon"}}}, // " = " goes first
                       NameValueCase{"Printer Data:", std::nullopt},
                       NameValueCase{"\t\tRow=A Col=B Data:PLEASE", std::nullopt},
-                      NameValueCase{"", std::nullopt}));
+                      NameValueCase{"", std::nullopt}),
+    test::NamedBy(&NameValueCase::line));
 
 // ---------------------------------------------------------------- masking
 

@@ -2,6 +2,7 @@
 // framed message reads back as itself.
 
 #include "velquist/Framing.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // Too few bytes, and no header at all.
                       THeaderCase{TFraming::Be16, "\x01", std::nullopt},
                       THeaderCase{TFraming::Ascii4, "123", std::nullopt},
-                      THeaderCase{TFraming::None, "0042", std::nullopt}));
+                      THeaderCase{TFraming::None, "0042", std::nullopt}),
+    test::NamedBy([](const THeaderCase& c) {
+        constexpr const char* kNames[] = {"be16", "le16", "ascii4", "none"};
+        return kNames[static_cast<int>(c.Framing)] + (" " + c.Header);
+    }));
 
 TEST(PduLength, IsTheHeaderAndTheMessageItAnnounces) {
     EXPECT_EQ(HeaderLength(TFraming::Be16), 2u);

@@ -35,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"AB 7-15 $F",
                                "    > Dispense 0 A bills\r\n    > Dispense 7 B bills\r\n"
                                "    > Dispense -1 C bills\r\n    > Dispense 0 D bills\r\n"
-                               "    > Dispense 15 E bills\r\n"}));
+                               "    > Dispense 15 E bills\r\n"}),
+    test::NamedBy(&TextCase::in));
 
 TEST(BillCounts, EveryPairPast191GetsItsLine) {
     std::string field;
@@ -72,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"N", "Unknown Function ID"}, TextCase{"Y", "Unknown Function ID"},
         TextCase{":", "Unknown Function ID"}, TextCase{"1", "Unknown Function ID"},
         TextCase{"a", "Unknown Function ID"}, TextCase{"@", "Unknown Function ID"},
-        TextCase{"", "Unknown Function ID"}));
+        TextCase{"", "Unknown Function ID"}),
+    test::NamedBy(&TextCase::out));
 
 class FunctionIds : public ::testing::TestWithParam<TextCase> {};
 
@@ -101,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"004",
                  Lines({"Function ID:", "\tTransaction SN     : 004",
                         "\tFunction ID        : Unknown Function ID ()", "\tScreen Number      : ",
-                        "\tScreen Disp Update : ", "\tScreen Data        : "})}));
+                        "\tScreen Disp Update : ", "\tScreen Data        : "})}),
+    test::NamedBy(&TextCase::in));
 
 // ---------------------------------------------------------------- screen data
 
@@ -132,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"A\x0E"
                                "3\n\x1B\x0C\0B"s,
                                "A\x0E"
-                               "3\n\x1B\x0C\0B"s}));
+                               "3\n\x1B\x0C\0B"s}),
+    test::NamedBy(&TextCase::in));
 
 TEST(ScreenData, LongerThan16BitPositions) {
     const std::string data = std::string(70000, 'x') + "\x0F"
@@ -200,7 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "01AB",
                                "Message Coord. Number : \x1B\r\nCard Flag: return card\r\n"
                                "Printer flag: print on journal printer only\r\n",
-                               "AB"}));
+                               "AB"}),
+    test::NamedBy(&FlagCase::field));
 
 class PrinterData : public ::testing::TestWithParam<TextCase> {};
 
@@ -239,7 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"A\x0E\x0C"
                                "B",
                                "A                  "},
-                      TextCase{"\0\x0F"s, "\0\x0F"s}));
+                      TextCase{"\0\x0F"s, "\0\x0F"s}),
+    test::NamedBy(&TextCase::in));
 
 TEST(PrinterData, LongerThan16BitPositions) {
     std::string expected;
@@ -299,7 +305,8 @@ INSTANTIATE_TEST_SUITE_P(FunctionCommand, DecodeErrors,
                                                             "List index out of bounds (5)"},
                                            TDecodeErrorCase{
                                                Msg({"41", "001", "042", "123", "01", "0042B"}),
-                                               "List index out of bounds (6)"}));
+                                               "List index out of bounds (6)"}),
+                         test::NamedBy(&test::TDecodeErrorCase::Error));
 
 TEST(FunctionCommand, EndToEndThroughVelquistDecode) {
     const std::string message = Msg({"4", "001", "007", "215", "0305",

@@ -93,7 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
                                   "      Card reader mounted for magnetic stripe up: N/A\r\n"
                                   "      Track 1 and Track 2 card writer: N/A\r\n"
                                   "      Smart chip card reader: N/A\r\n"
-                                  "   b. Bill Limit Entry: 0\r\n"}));
+                                  "   b. Bill Limit Entry: 0\r\n"}),
+    test::NamedBy([](const SectionCase& c) {
+        return std::to_string(c.digits) + " digits" + (c.expanded ? " expanded" : "");
+    }));
 
 TEST(HardwareConfig, SubFieldOfTheIdentifierAlone) {
     const std::string text = TDieboldMsg::DecodeHardwareConfig("B");
@@ -165,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
                         "      VGA Plus with 512K video memory",
                         "      VGA Plus with 256K video memory", "   b. Bill Limit Entry: 0"})},
         ItemCase{{{20, ">8"}, {21, "03"}}, "\r\n   b. Bill Limit Entry: 1000\r\n"},
-        ItemCase{{{20, "??"}, {21, "??"}}, "\r\n   b. Bill Limit Entry: 65535\r\n"}));
+        ItemCase{{{20, "??"}, {21, "??"}}, "\r\n   b. Bill Limit Entry: 65535\r\n"}),
+    test::NamedBy(&ItemCase::fragment));
 
 } // namespace
 } // namespace velquist

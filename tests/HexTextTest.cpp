@@ -1,4 +1,5 @@
 #include "HexText.h"
+#include "TestUtil.h"
 #include "TextOut.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         IntCase{"$7FFFFFFF", 2147483647}, IntCase{"$80000000", INT32_MIN}, IntCase{"$000000001", 1},
         IntCase{"$100000000", -99}, IntCase{"-$FFFFFFFF", 1}, IntCase{"-$80000000", INT32_MIN},
         // NUL ends the text
-        IntCase{"12\0abc"s, 12}, IntCase{"\0"s, -99}, IntCase{"$1\0 x"s, 1}, IntCase{" \0"s, -99}));
+        IntCase{"12\0abc"s, 12}, IntCase{"\0"s, -99}, IntCase{"$1\0 x"s, 1}, IntCase{" \0"s, -99}),
+    test::NamedBy(&IntCase::text));
 
 TEST(IntFromText, DefaultIsReturnedAsGiven) {
     EXPECT_EQ(IntFromText("abc", 0), 0);

@@ -1,4 +1,6 @@
 #include "Prepare.h"
+#include "TestUtil.h"
+#include "random/SeededRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(Table, HexPairs,
                                            PairsCase{"zz41", "\x00\x41"s},
                                            PairsCase{"-1+1", "\x00\x00"s},
                                            // "$" + "4" NUL reads as the lone digit 4
-                                           PairsCase{"4\0"s, "\x04"}));
+                                           PairsCase{"4\0"s, "\x04"}),
+                         test::NamedBy(&PairsCase::text));
 
 TEST(SplitLines, SeparatesAtEveryKindOfLineEnd) {
     using Lines = std::vector<std::string_view>;
@@ -124,7 +127,34 @@ INSTANTIATE_TEST_SUITE_P(Table, TextShape,
                              ShapeCase{"3232\r", TInputMode::AsciiHex, true,
                                        "3232\r\n"}, // a CR does not end a file
                              ShapeCase{"3232\n\n", TInputMode::AsciiHex, true, "3232\r\n"},
-                             ShapeCase{"\n", TInputMode::String, true, ""}));
+                             ShapeCase{"\n", TInputMode::String, true, ""}),
+                         test::NamedBy([](const ShapeCase& c) {
+                             return std::string(kModeNames[static_cast<int>(c.mode)]) +
+                                    (c.fromFile ? " file " : " typed ") + c.input;
+                         }));
+
+// Against the rule read one character at a time, on texts of nothing but
+// line-end characters and letters.
+TEST(TextShape, EveryLineBreakBecomesCrLf) {
+    TSeededRandom random(14);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const auto length = random.Below(24);
+        for (std::uint64_t i = 0; i < length; ++i) {
+            text.push_back("\r\nab"[random.Below(4)]);
+        }
+        std::string expected;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n') {
+                expected += "\r\n";
+                i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+            } else {
+                expected += text[i];
+            }
+        }
+        EXPECT_EQ(WithCrLfBreaks(text), expected) << ::testing::PrintToString(text);
+    }
+}
 
 TEST(RemoveSpaces, RemovesBlanksOnly) {
     EXPECT_EQ(RemoveSpaces("31 32 33"), "313233");

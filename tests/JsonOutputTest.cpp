@@ -5,10 +5,12 @@
 #include "TestUtil.h"
 #include "velquist/Decode.h"
 
+#include <boost/json.hpp>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 namespace velquist::cli {
 namespace {
@@ -76,7 +78,7 @@ void ExpectJsonOfDecode(std::string_view message, const TDecodeResult& result) {
 class JsonOfEveryClass : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(JsonOfEveryClass, ReadsBackAsTheDecode) {
-    test::TMessageGen gen(0xC0FFEE ^ std::hash<std::string>{}(GetParam()));
+    test::TMessageGen gen(test::SeedFor(0xC0FFEE, GetParam()));
     int decoded = 0;
     for (int n = 0; n < 200; ++n) {
         const std::string message = gen.Message(GetParam());
@@ -90,7 +92,109 @@ TEST_P(JsonOfEveryClass, ReadsBackAsTheDecode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryClass, JsonOfEveryClass,
-                         ::testing::Values("11", "22", "12", "4", "3", "1", "unknown"));
+                         ::testing::Values("11", "22", "12", "4", "3", "1", "unknown"),
+                         test::NamedBy([](const std::string& kind) { return "class " + kind; }));
+
+// The writer as it was: the decode built as a tree of Boost.JSON values, then
+// serialised. The writer now streams, and must give the same bytes.
+namespace before {
+
+namespace json = boost::json;
+
+// U+0080 to U+00BF are C2 80 to C2 BF in UTF-8, U+00C0 to U+00FF C3 80 to C3 BF.
+json::string Latin1(std::string_view bytes) {
+    json::string utf8;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80) {
+            utf8.push_back(b < 0xC0 ? '\xC2' : '\xC3');
+        }
+        utf8.push_back(b < 0x80 ? c : static_cast<char>(b & 0xBF));
+    }
+    return utf8;
+}
+
+std::string DecodeAsJson(const TDecodeResult& result) {
+    json::object document;
+    document.emplace("ok", result.Ok);
+    if (!result.Ok) {
+        document.emplace("error", Latin1(result.Error));
+        return json::serialize(document) + "\n";
+    }
+    document.emplace("type", json::string(MsgTypeName(result.Type)));
+    document.emplace("text", Latin1(result.Text));
+    json::array fields;
+    for (std::size_t i = 0; i < result.Fields.size(); ++i) {
+        fields.emplace_back(json::object{{"index", i},
+                                         {"offset", result.Fields[i].Offset},
+                                         {"length", result.Fields[i].Length}});
+    }
+    document.emplace("fields", std::move(fields));
+    json::array lines;
+    for (const TDecodedLine& line : result.Lines) {
+        const std::string_view text = result.LineText(line);
+        json::object item;
+        item.emplace("text", Latin1(text));
+        if (const auto nameValue = SplitNameValue(text)) {
+            item.emplace("name", Latin1(nameValue->Name));
+            item.emplace("value", Latin1(nameValue->Value));
+        }
+        if (line.Range) {
+            item.emplace("offset", line.Range->Offset);
+            item.emplace("length", line.Range->Length);
+        }
+        lines.emplace_back(std::move(item));
+    }
+    document.emplace("lines", std::move(lines));
+    return json::serialize(document) + "\n";
+}
+
+} // namespace before
+
+TEST(JsonOutput, SameBytesAsTheWriterBefore) {
+    std::vector<std::string> messages = {"", Msg({"22", "000", ""})};
+    for (const std::string kind : {"11", "22", "12", "4", "3", "1", "unknown"}) {
+        test::TMessageGen gen(test::SeedFor(0xB0F0E, kind));
+        for (int n = 0; n < 100; ++n) {
+            messages.push_back(gen.Message(kind));
+        }
+    }
+    // Every byte, and a text longer than one piece of output (64 KiB).
+    std::string everyByte;
+    for (int b = 0; b < 256; ++b) {
+        everyByte.push_back(static_cast<char>(b));
+    }
+    for (std::string bytes = everyByte; bytes.size() < 200'000;) {
+        messages.push_back("9" + bytes);
+        bytes += bytes;
+    }
+    for (const std::string& message : messages) {
+        for (const bool mask : {false, true}) {
+            const TDecodeResult result = Decode(message, mask);
+            ASSERT_EQ(DecodeAsJson(result), before::DecodeAsJson(result))
+                << testing::PrintToString(message);
+        }
+    }
+}
+
+TEST(JsonOutput, StopsWritingWhenAWriteFails) {
+    const TDecodeResult result = Decode("9" + std::string(100'000, 'x'));
+    std::size_t writes = 0;
+    EXPECT_FALSE(WriteDecodeAsJson(result, [&writes](std::string_view) {
+        ++writes;
+        return false;
+    }));
+    EXPECT_EQ(writes, 1u);
+    std::string written;
+    writes = 0;
+    EXPECT_TRUE(WriteDecodeAsJson(result, [&](std::string_view piece) {
+        ++writes;
+        written.append(piece);
+        return true;
+    }));
+    EXPECT_GT(writes, 2u);
+    EXPECT_EQ(written, before::DecodeAsJson(result));
+}
 
 TEST(JsonOutput, ErrorIsOkFalseAndTheMessage) {
     EXPECT_EQ(DecodeAsJson(Decode(Msg({"22", "000", ""}))),

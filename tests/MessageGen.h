@@ -5,13 +5,24 @@
 // content (control bytes, CR LF, "%", bytes above 0x7F, empty and missing
 // fields). The same seed gives the same messages on every machine.
 
+#include "SeededRandom.h"
+
 #include <cstdint>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velquist::test {
+
+// A seed for the messages of one kind: `base` mixed with the kind's characters
+// (FNV-1a), the same on every machine, as std::hash is not.
+inline std::uint64_t SeedFor(std::uint64_t base, std::string_view kind) {
+    std::uint64_t seed = base ^ 0xCBF29CE484222325;
+    for (const char c : kind) {
+        seed = (seed ^ static_cast<unsigned char>(c)) * 0x100000001B3;
+    }
+    return seed;
+}
 
 class TMessageGen {
 public:
@@ -57,7 +68,7 @@ public:
     }
 
 private:
-    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(FRandom); }
+    int Below(int n) { return static_cast<int>(FRandom.Below(static_cast<std::uint64_t>(n))); }
     bool Chance(int oneIn) { return Below(oneIn) == 0; }
     std::string Pick(std::string_view from) {
         return std::string(1, from[static_cast<std::size_t>(Below(static_cast<int>(from.size())))]);
@@ -120,7 +131,7 @@ private:
         return field;
     }
 
-    std::mt19937_64 FRandom;
+    TSeededRandom FRandom;
 };
 
 } // namespace velquist::test

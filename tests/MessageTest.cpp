@@ -45,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassCase{" 11", mtUnknown},
                       ClassCase{"\0"
                                 "2"s,
-                                mtUnknown}));
+                                mtUnknown}),
+    test::NamedBy(&ClassCase::message));
 
 TEST(MsgTypeName, TableInDeclarationOrder) {
     EXPECT_EQ(MsgTypeName(mtUnknown), "mtUnknown");
@@ -115,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Splitting,
                                                      "B\x1C\0"s,
                                                      {"A\x1D"
                                                       "B",
-                                                      "\0"s}}));
+                                                      "\0"s}}),
+                         test::NamedBy(&SplitCase::message));
 
 // ---------------------------------------------------------------- field listing
 
@@ -185,7 +187,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TDecodeErrorCase{"", "Empty message"},
                       TDecodeErrorCase{"1", "List index out of bounds (1)"},
                       TDecodeErrorCase{Msg({"1", "001"}), "List index out of bounds (2)"},
-                      TDecodeErrorCase{Msg({"1", "001", "002"}), "List index out of bounds (3)"}));
+                      TDecodeErrorCase{Msg({"1", "001", "002"}), "List index out of bounds (3)"}),
+    test::NamedBy(&test::TDecodeErrorCase::Error));
 
 TEST(DecodeMessage, ReturnsTextOrTheOneError) {
     const auto good = DecodeMessage(Msg({"AB", "CD"}));
@@ -231,7 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"7",
                                   "Do not authorize terminal to unlock safe door solenoid lock"},
                       CommandCase{"0", ""}, CommandCase{"8", ""}, CommandCase{"9", ""},
-                      CommandCase{"A", ""}, CommandCase{"", ""}, CommandCase{" 1", ""}));
+                      CommandCase{"A", ""}, CommandCase{"", ""}, CommandCase{" 1", ""}),
+    test::NamedBy(&CommandCase::name));
 
 TEST(OperationalCommand, HeaderFieldsAreCopiedUnchanged) {
     const std::string text =

@@ -107,7 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "X\x0C"}),
                           Msg({"3", "001", "000", "13", "0000000000000128000064000000003032"}),
                           Msg({"3", "001", "000", "32", "001255016"})),
-        ::testing::Bool()));
+        ::testing::Bool()),
+    test::NamedBy([](const std::tuple<std::string, bool>& c) {
+        return std::get<0>(c).substr(0, 24) + (std::get<1>(c) ? " with lines masked" : "");
+    }));
 
 } // namespace
 } // namespace velquist

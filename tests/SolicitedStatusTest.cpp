@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptorCase{"C", "3", "Status Descriptor = Specific MAC Command Reject (43)\r\n"},
         DescriptorCase{"C", "", "Status Descriptor = Specific MAC Command Reject (43)\r\n"},
         DescriptorCase{"8", "",
-                       "Status Descriptor = Device Fault / Configuration Information (38)\r\n"}));
+                       "Status Descriptor = Device Fault / Configuration Information (38)\r\n"}),
+    test::NamedBy([](const DescriptorCase& c) { return c.field3 + " " + c.field4; }));
 
 TEST(SolicitedStatus, ReadyNeedsNoField4) {
     EXPECT_EQ(TDieboldMsg(Msg({"22", "000", "", "9"})).GetDecodedText(),
@@ -112,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
             "D<:\x1D"
             "D>0",
             Lines({"- Cassette (44)", "   - Cassette 1, Denomination ID Cannot Be Read (3C 3A)",
-                   "- Cassette (44)", "   - Cassette 1, No Cassette Present (3E 30)"})}));
+                   "- Cassette (44)", "   - Cassette 1, No Cassette Present (3E 30)"})}),
+    test::NamedBy(&DeviceCase::field4));
 
 std::size_t Count(std::string_view text, std::string_view part) {
     std::size_t count = 0;
@@ -157,7 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CassetteNameCase{"<1", "Cassette Denomination A Normal Condition"},
                       CassetteNameCase{">8", "Cassette Denomination H Currency Supply Low"},
                       CassetteNameCase{"<9", "Cassette Denomination I Normal Condition"},
-                      CassetteNameCase{"<\xF5", "Cassette Denomination \x05 Normal Condition"}));
+                      CassetteNameCase{"<\xF5", "Cassette Denomination \x05 Normal Condition"}),
+    test::NamedBy(&CassetteNameCase::name));
 
 TEST(SolicitedDevices, CassetteLinesWithoutTheDeviceLine) {
     EXPECT_EQ(TDieboldMsg::DecodeCassettes("D<1=0?"),
@@ -193,7 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TDecodeErrorCase{Msg({"22", "000", ""}), "List index out of bounds (3)"},
                       TDecodeErrorCase{Msg({"22", "000", "", "8"}), "List index out of bounds (4)"},
                       TDecodeErrorCase{Msg({"22", "000", "", "C1"}),
-                                       "List index out of bounds (4)"}));
+                                       "List index out of bounds (4)"}),
+    test::NamedBy(&test::TDecodeErrorCase::Error));
 
 // ---------------------------------------------------------------- velquist-decode
 

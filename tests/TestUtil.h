@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -48,6 +50,41 @@ inline std::string Latin1Bytes(std::string_view utf8) {
         bytes.push_back(static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F)));
     }
     return bytes;
+}
+
+// A parameterised case's name, as test listings and ctest show it: its number,
+// then the ASCII letters and digits of `text`, every other run of characters
+// one "_", at most 40 characters of them ("3_List_index_out_of_bounds_5"). The
+// number keeps apart cases whose texts differ only in other characters.
+inline std::string CaseName(std::size_t index, std::string_view text) {
+    std::string name = std::to_string(index);
+    const std::size_t most = name.size() + 40;
+    bool gap = true;
+    for (const char c : text) {
+        const bool alnum =
+            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!alnum) {
+            gap = true;
+            continue;
+        }
+        if (name.size() + (gap ? 2 : 1) > most) {
+            break;
+        }
+        if (gap) {
+            name.push_back('_');
+            gap = false;
+        }
+        name.push_back(c);
+    }
+    return name;
+}
+
+// Names each case of a parameterised suite by CaseName of what `what` (a
+// member or a function) gives of its parameter:
+//   INSTANTIATE_TEST_SUITE_P(Table, Suite, ::testing::Values(...), NamedBy(&TCase::Line));
+template <typename TWhat>
+auto NamedBy(TWhat what) {
+    return [what](const auto& info) { return CaseName(info.index, std::invoke(what, info.param)); };
 }
 
 // A message that cannot be decoded, and the error that says why.

@@ -32,7 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StatusCase{"5%s", "Card Readers 352573"}, StatusCase{"6", "Control Panel 36"},
                       StatusCase{"7\x1D", "Card Writers 371D"},
                       StatusCase{"801", "Vandal Shield 383031"}, StatusCase{"9", ""},
-                      StatusCase{"0", ""}, StatusCase{"A1", ""}, StatusCase{"", ""}));
+                      StatusCase{"0", ""}, StatusCase{"A1", ""}, StatusCase{"", ""}),
+    test::NamedBy(&StatusCase::status));
 
 INSTANTIATE_TEST_SUITE_P(
     Printers, UnsolicitedStatus,
@@ -61,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                                      "  - Fault occurred during a head return and "
                                      "line feed on the consumer printer",
                                      "  - Fault occurred during a head return on the consumer "
-                                     "printer"})}));
+                                     "printer"})}),
+    test::NamedBy(&StatusCase::field3));
 
 using test::DecodeErrors;
 using test::TDecodeErrorCase;
@@ -70,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
     UnsolicitedStatus, DecodeErrors,
     ::testing::Values(TDecodeErrorCase{"12", "List index out of bounds (1)"},
                       TDecodeErrorCase{Msg({"12", "001"}), "List index out of bounds (3)"},
-                      TDecodeErrorCase{Msg({"12", "001", "4"}), "List index out of bounds (3)"}));
+                      TDecodeErrorCase{Msg({"12", "001", "4"}), "List index out of bounds (3)"}),
+    test::NamedBy(&test::TDecodeErrorCase::Error));
 
 TEST(UnsolicitedEndToEnd, PrinterStatus) {
     const auto run =

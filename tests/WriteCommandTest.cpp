@@ -65,7 +65,10 @@ const BodyCase kKinds[] = {
                     " 032 Miscellaneous Features 4",
                     "     - Send Expanded MDS status to the network"})}};
 
-INSTANTIATE_TEST_SUITE_P(Kinds, WriteBody, ::testing::ValuesIn(kKinds));
+INSTANTIATE_TEST_SUITE_P(Kinds, WriteBody, ::testing::ValuesIn(kKinds),
+                         test::NamedBy([](const BodyCase& c) {
+                             return c.field3 + " " + c.field4;
+                         }));
 
 INSTANTIATE_TEST_SUITE_P(
     EdgeCases, WriteBody,
@@ -79,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"", "", "Write Identifier = \r\nModifier = () "},
         BodyCase{"13", "",
                  "Write Identifier = 1\r\nModifier = (3) \r\nWrite Command III Message (LUNO, "
-                 "miscellaneous parameters, timers)\r\nRaw = \r\n     Camera Control\r\n"}));
+                 "miscellaneous parameters, timers)\r\nRaw = \r\n     Camera Control\r\n"}),
+    test::NamedBy([](const BodyCase& c) { return c.field3 + " " + c.field4; }));
 
 // ---------------------------------------------------------------- Write Command III
 
@@ -112,14 +116,15 @@ const std::string kBlock3 = " 004 Miscellaneous Features 3\r\n"
 const std::string kBlock4 =
     " 008 Miscellaneous Features 4\r\n     - Dispenser Diagnostic Control\r\n";
 
-INSTANTIATE_TEST_SUITE_P(Table, WriteCommand3Length,
-                         ::testing::Values(LengthCase{1, {}}, LengthCase{24, {}},
-                                           LengthCase{25, {kBlock1, kBlock2}},
-                                           LengthCase{30, {kBlock1, kBlock2}},
-                                           LengthCase{31, {kBlock1, kBlock2, kBlock3}},
-                                           LengthCase{33, {kBlock1, kBlock2, kBlock3}},
-                                           LengthCase{34, {kBlock1, kBlock2, kBlock3, kBlock4}},
-                                           LengthCase{37, {kBlock1, kBlock2, kBlock3, kBlock4}}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, WriteCommand3Length,
+    ::testing::Values(LengthCase{1, {}}, LengthCase{24, {}}, LengthCase{25, {kBlock1, kBlock2}},
+                      LengthCase{30, {kBlock1, kBlock2}},
+                      LengthCase{31, {kBlock1, kBlock2, kBlock3}},
+                      LengthCase{33, {kBlock1, kBlock2, kBlock3}},
+                      LengthCase{34, {kBlock1, kBlock2, kBlock3, kBlock4}},
+                      LengthCase{37, {kBlock1, kBlock2, kBlock3, kBlock4}}),
+    test::NamedBy([](const LengthCase& c) { return std::to_string(c.length) + " bytes"; }));
 
 struct FeaturesCase {
     std::size_t position; // of the value in field 4
@@ -194,7 +199,10 @@ INSTANTIATE_TEST_SUITE_P(
                             "     - Disable Automatic Dispensing Mode"})},
         FeaturesCase{14, "abc", Lines({" abc Miscellaneous Features 1"})},
         FeaturesCase{14, "   ", Lines({"     Miscellaneous Features 1"})},
-        FeaturesCase{14, "12 ", Lines({" 12  Miscellaneous Features 1"})}));
+        FeaturesCase{14, "12 ", Lines({" 12  Miscellaneous Features 1"})}),
+    test::NamedBy([](const FeaturesCase& c) {
+        return "at " + std::to_string(c.position) + " " + c.value;
+    }));
 
 // ---------------------------------------------------------------- Write Command VII
 
@@ -228,7 +236,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"9", "(9) Send VISA key table to Terminal"},
                       KeyCase{"?", "(?) Remote Key Transport"},
                       KeyCase{"@", "(@) Public Key Certificate"}, KeyCase{":", ""},
-                      KeyCase{">", ""}, KeyCase{"", ""}, KeyCase{"%", ""}));
+                      KeyCase{">", ""}, KeyCase{"", ""}, KeyCase{"%", ""}),
+    test::NamedBy(&KeyCase::handling));
 
 TEST(WriteCommand7, OtherKindsKeepTypeAndKey) {
     const TDieboldMsg message(Msg({"3", "000", "001", "11", "0012550160"}));
@@ -248,7 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
         TDecodeErrorCase{Msg({"3", "000", "001"}), "List index out of bounds (3)"},
         TDecodeErrorCase{Msg({"3", "000", "001", "13"}), "List index out of bounds (4)"},
         TDecodeErrorCase{Msg({"3", "000", "001", "16"}), "List index out of bounds (4)"},
-        TDecodeErrorCase{Msg({"3", "000", "001", "31"}), "List index out of bounds (4)"}));
+        TDecodeErrorCase{Msg({"3", "000", "001", "31"}), "List index out of bounds (4)"}),
+    test::NamedBy(&test::TDecodeErrorCase::Error));
 
 TEST(WriteCommand, NeedsNoField4ForOtherKinds) {
     for (const std::string kind : {"11", "2", "1A"}) {
@@ -273,7 +283,10 @@ TEST_P(WriteCommandEndToEnd, ThroughVelquistDecode) {
                            GetParam().body);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, WriteCommandEndToEnd, ::testing::ValuesIn(kKinds));
+INSTANTIATE_TEST_SUITE_P(Kinds, WriteCommandEndToEnd, ::testing::ValuesIn(kKinds),
+                         test::NamedBy([](const BodyCase& c) {
+                             return c.field3 + " " + c.field4;
+                         }));
 
 } // namespace
 } // namespace velquist

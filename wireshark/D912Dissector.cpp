@@ -18,6 +18,7 @@
 #include "velquist/Framing.h"
 #include "velquist/Pairing.h"
 
+#include "velquist/CodeNames.h"
 #include "velquist/Decode.h"
 
 #include <epan/column-utils.h>
@@ -35,6 +36,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -51,6 +53,9 @@ int hf_class = -1;
 int hf_type = -1;
 int hf_luno = -1;
 int hf_mcn = -1;
+int hf_status_descriptor = -1;
+int hf_function_id = -1;
+int hf_command_code = -1;
 int hf_field = -1;
 int hf_line = -1;
 int hf_response_in = -1;
@@ -90,7 +95,7 @@ constexpr const char* kNodeResponseTime = "Host response time (ms)";
 
 // What the stats tree learns of one message.
 struct TTapInfo {
-    const char* TypeName;
+    const char* TypeName;   // its display name
     const char* Descriptor; // solicited status: its descriptor's name; else null
     bool HasResponseTime;
     double ResponseMs;
@@ -102,10 +107,19 @@ TFraming CurrentFraming() {
 
 // ---- Texts for Wireshark ------------------------------------------------------
 
-// Message bytes and decoded text are Windows-1252; Wireshark wants UTF-8. ASCII
-// is both, and nearly every message is ASCII; anything else is converted by
-// Wireshark itself, through a tvb over a copy of the bytes.
-const char* Utf8(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
+// Message bytes and decoded text as Wireshark shows them, in the packet's
+// memory: their control bytes escaped (EscapedLength), as a string of
+// Wireshark's must hold no NUL, and converted to UTF-8. The bytes are
+// Windows-1252, and Wireshark wants UTF-8. ASCII is both, and nearly every
+// message is ASCII; anything else is converted by Wireshark itself, through a
+// tvb over a copy of the bytes.
+const char* Text(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
+    const std::size_t escapedLength = EscapedLength(bytes);
+    if (escapedLength != bytes.size()) {
+        auto* escaped = static_cast<char*>(wmem_alloc(pinfo->pool, escapedLength));
+        WriteEscaped(bytes, escaped);
+        bytes = std::string_view(escaped, escapedLength);
+    }
     const bool ascii = std::all_of(bytes.begin(), bytes.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) {
@@ -129,6 +143,21 @@ const char* Shown(packet_info* pinfo, const char* utf8) {
     return plain && text.size() <= kLabelBytes
                ? utf8
                : ws::FormatTextWsp(pinfo->pool, utf8, std::min(text.size(), kLabelBytes));
+}
+
+// A table of the library's codes as a value string of Wireshark's, so that a
+// code's item shows its name and a filter may still name the code
+// (d912.status_descriptor == '8'). Built once, at registration, in memory that
+// lasts as long as the registrations.
+const value_string* ValueStringOf(std::span<const TCodeName> names) {
+    wmem_allocator_t* scope = wmem_epan_scope();
+    auto* values = wmem_alloc_array(scope, value_string, names.size() + 1);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        values[i] = {static_cast<unsigned char>(names[i].Code),
+                     wmem_strndup(scope, names[i].Name.data(), names[i].Name.size())};
+    }
+    values[names.size()] = {0, nullptr};
+    return values;
 }
 
 // One message's entry in the Info column: the first of its frame replaces what
@@ -210,6 +239,13 @@ void AddStringAt(const TMessageItems& items, int hf, std::string_view part) {
                         static_cast<gint>(part.size()), ENC_WINDOWS_1252);
 }
 
+// A one-character code at its byte, where the message has it.
+void AddCode(const TMessageItems& items, int hf, const std::optional<std::string_view>& code) {
+    if (code) {
+        proto_tree_add_item(items.Tree, hf, items.Tvb, OffsetOf(items, *code), 1, ENC_NA);
+    }
+}
+
 void AddFrame(const TMessageItems& items, int hf, const std::optional<std::uint32_t>& frame) {
     if (frame) {
         proto_item_set_generated(proto_tree_add_uint(items.Tree, hf, items.Tvb, 0, 0, *frame));
@@ -242,7 +278,7 @@ void AddFields(const TMessageItems& items) {
         }
         // The label shows the field's start: longer than a label can be, it is cut.
         const char* text =
-            Utf8(items.Pinfo, items.Tvb,
+            Text(items.Pinfo, items.Tvb,
                  items.Message.substr(field.Offset, std::min(field.Length, kLabelBytes)));
         proto_tree_add_bytes_format(tree, hf_field, items.Tvb, offset, length, nullptr,
                                     "Field %zu: %s", i, Shown(items.Pinfo, text));
@@ -255,7 +291,7 @@ void AddLines(const TMessageItems& items) {
         items.Tree, items.Tvb, items.Offset, static_cast<gint>(items.Message.size()), ett_lines,
         nullptr, "Decoded text (%zu lines)", decoded.Lines.size());
     for (const TDecodedLine& line : decoded.Lines) {
-        const char* text = Utf8(items.Pinfo, items.Tvb, decoded.LineText(line));
+        const char* text = Text(items.Pinfo, items.Tvb, decoded.LineText(line));
         const char* label = Shown(items.Pinfo, text);
         if (line.Range) {
             proto_tree_add_string_format(tree, hf_line, items.Tvb,
@@ -270,14 +306,14 @@ void AddLines(const TMessageItems& items) {
 void QueueTap(const TMessageItems& items) {
     const TMessageView& view = *items.View;
     auto* tap = wmem_new0(items.Pinfo->pool, TTapInfo);
-    tap->TypeName = wmem_strndup(items.Pinfo->pool, MsgTypeName(view.Decoded.Type).data(),
-                                 MsgTypeName(view.Decoded.Type).size());
+    const std::string_view typeName = MsgTypeDisplayName(view.Decoded.Type);
+    tap->TypeName = wmem_strndup(items.Pinfo->pool, typeName.data(), typeName.size());
     if (view.Summary.StatusDescriptor) {
         const std::string_view name = view.Summary.Item;
         tap->Descriptor =
             name.empty()
                 ? wmem_strdup_printf(items.Pinfo->pool, "Unknown (%s)",
-                                     Utf8(items.Pinfo, items.Tvb, *view.Summary.StatusDescriptor))
+                                     Text(items.Pinfo, items.Tvb, *view.Summary.StatusDescriptor))
                 : wmem_strndup(items.Pinfo->pool, name.data(), name.size());
     }
     if (items.Pairing != nullptr && items.Pairing->ResponseTime) {
@@ -296,7 +332,7 @@ void AddItems(const TMessageItems& items) {
     const TDecodeResult& decoded = view.Decoded;
 
     if (items.ShowInfo) {
-        const char* info = Shown(items.Pinfo, Utf8(items.Pinfo, items.Tvb, items.Info));
+        const char* info = Shown(items.Pinfo, Text(items.Pinfo, items.Tvb, items.Info));
         ShowInInfo(items.Pinfo, items.First, info);
         proto_item_append_text(items.Item, ", %s", info);
     }
@@ -312,6 +348,9 @@ void AddItems(const TMessageItems& items) {
     if (view.Summary.Mcn) {
         AddStringAt(items, hf_mcn, *view.Summary.Mcn);
     }
+    AddCode(items, hf_status_descriptor, view.Summary.StatusDescriptor);
+    AddCode(items, hf_function_id, view.Summary.FunctionId);
+    AddCode(items, hf_command_code, view.Summary.CommandCode);
     if (items.Pairing != nullptr) {
         const TPairing& pairing = *items.Pairing;
         AddFrame(items, hf_response_in, pairing.ResponseIn);
@@ -323,7 +362,7 @@ void AddItems(const TMessageItems& items) {
     }
     if (!decoded.Ok) {
         expert_add_info_format(items.Pinfo, items.Item, &ei_decode_error, "%s",
-                               Utf8(items.Pinfo, items.Tvb, decoded.Error));
+                               Text(items.Pinfo, items.Tvb, decoded.Error));
     }
     if (proto_field_is_referenced(items.Tree, hf_field)) {
         AddFields(items);
@@ -500,6 +539,18 @@ void proto_register_d912() {
         {&hf_mcn,
          {"Message coordination number", "d912.mcn", FT_STRING, BASE_NONE, nullptr, 0x0,
           "Ties a function command to the consumer request it answers", HFILL}},
+        {&hf_status_descriptor,
+         {"Status descriptor", "d912.status_descriptor", FT_CHAR, BASE_HEX,
+          VALS(ValueStringOf(StatusDescriptorNames())), 0x0,
+          "A solicited status's status descriptor: character 1 of field 3", HFILL}},
+        {&hf_function_id,
+         {"Function ID", "d912.function_id", FT_CHAR, BASE_HEX,
+          VALS(ValueStringOf(FunctionIdNames())), 0x0,
+          "A function command's function ID: character 5 of field 5", HFILL}},
+        {&hf_command_code,
+         {"Command code", "d912.command_code", FT_CHAR, BASE_HEX,
+          VALS(ValueStringOf(CommandCodeNames())), 0x0,
+          "An operational command's command code: character 1 of field 3", HFILL}},
         {&hf_field,
          {"Field", "d912.field", FT_BYTES, BASE_NONE, nullptr, 0x0,
           "The bytes of one field (between two FS)", HFILL}},

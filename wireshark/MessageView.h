@@ -22,12 +22,25 @@ struct TMessageView {
 
 TMessageView ViewMessage(std::string_view message, const TDecodeOptions& options);
 
-// The message's entry in the packet list's Info column: its type, LUNO, MCN
-// where it has one, its most telling item, and the error of a message that
-// cannot be decoded, e.g. "mtFunctionCommand LUNO=001 MCN=1: Deliver and print"
-// or "mtCustomerRequest LUNO=001 [List index out of bounds (9)]". Values are
-// the message's bytes, unchanged.
+// The message's entry in the packet list's Info column: its type's display
+// name, LUNO, MCN where it has one, its most telling item, and the error of a
+// message that cannot be decoded, e.g. "Function Command LUNO=001 MCN=1: Deliver
+// and print" or "Consumer Request LUNO=001 [List index out of bounds (9)]".
+// Values are the message's bytes, unchanged.
 std::string InfoLine(const TMessageView& view);
+
+// A decoded line as the value of d912.line. Wireshark ends a string at a NUL,
+// and its filters and exports are text: so every control byte (0x00 to 0x1F,
+// 0x7F) is written as Wireshark writes it in a label, \a \b \t \n \v \f \r
+// for those that have a letter, a backslash and three octal digits for the
+// others (\000 for NUL, \033 for ESC). Every other byte stays, a backslash
+// too. A line without control bytes is its own value.
+//
+// The length of the line's value, and the value written to `out`, which has
+// room for that many bytes. They work on a buffer of Wireshark's, as the
+// dissector's code that calls them may be left by a longjmp.
+std::size_t EscapedLength(std::string_view line);
+void WriteEscaped(std::string_view line, char* out);
 
 // What pairing needs to know of the message, captured at `time`.
 TPairingInput PairingInputOf(const TMessageView& view, std::chrono::nanoseconds time);

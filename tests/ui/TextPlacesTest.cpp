@@ -3,12 +3,12 @@
 // lines that show a byte, and the decoded lines as the output area shows them.
 
 #include "TextPlaces.h"
+#include "SeededRandom.h"
 #include "ShownText.h"
 
 #include <QTest>
 
 #include <algorithm>
-#include <random>
 
 using velquist::TByteRange;
 using velquist::TDecodedLine;
@@ -141,11 +141,13 @@ void TextPlacesTest::rangeIndexFindsEveryContainingRange() {
     QFETCH(int, span);
     QFETCH(int, longest);
 
-    std::mt19937 random(static_cast<unsigned>(count * 7919 + span));
+    velquist::TSeededRandom random(static_cast<std::uint64_t>(count * 7919 + span));
     std::vector<TRangeIndex::TEntry> entries;
     for (int i = 0; i < count; ++i) {
-        const auto offset = static_cast<std::size_t>(random() % static_cast<unsigned>(span));
-        const auto length = static_cast<std::size_t>(random() % static_cast<unsigned>(longest + 1));
+        const auto offset =
+            static_cast<std::size_t>(random.Below(static_cast<std::uint64_t>(span)));
+        const auto length =
+            static_cast<std::size_t>(random.Below(static_cast<std::uint64_t>(longest + 1)));
         entries.push_back({{offset, length}, static_cast<std::size_t>(1000 + i)});
     }
     const TRangeIndex index(entries);

@@ -9,8 +9,10 @@
 
 #include <ostream>
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace velquist::ws {
 namespace {
@@ -40,30 +42,95 @@ INSTANTIATE_TEST_SUITE_P(
     Messages, InfoLineTest,
     ::testing::Values(
         TInfoCase{"ConsumerRequest", capture::ConsumerRequest("001", 'A'),
-                  "mtCustomerRequest LUNO=001 MCN=A"},
+                  "Consumer Request LUNO=001 MCN=A"},
         TInfoCase{"FunctionCommand", capture::FunctionCommand("017", '3', '9'),
-                  "mtFunctionCommand LUNO=017 MCN=3: Deliver and print"},
+                  "Function Command LUNO=017 MCN=3: Deliver and print"},
         TInfoCase{"FunctionCommandUnknownId", capture::FunctionCommand("017", '3', 'I'),
-                  "mtFunctionCommand LUNO=017 MCN=3: Unknown Function ID"},
+                  "Function Command LUNO=017 MCN=3: Unknown Function ID"},
         TInfoCase{"SolicitedStatus", capture::SolicitedStatus("002", 'B'),
-                  "mtSolicited LUNO=002: Ready (Function Command Successful)"},
+                  "Solicited Status LUNO=002: Ready (Function Command Successful)"},
         TInfoCase{"SolicitedStatusOfNoKnownDescriptor", capture::SolicitedStatus("002", '5'),
-                  "mtSolicited LUNO=002"},
-        TInfoCase{"UnsolicitedStatus", capture::UnsolicitedStatus("003"), "mtUnsolicited LUNO=003"},
-        TInfoCase{"WriteCommand", capture::WriteCommand("004"), "mtWriteCommand LUNO=004"},
+                  "Solicited Status LUNO=002"},
+        TInfoCase{"UnsolicitedStatus", capture::UnsolicitedStatus("003"),
+                  "Unsolicited Status LUNO=003"},
+        TInfoCase{"WriteCommand", capture::WriteCommand("004"), "Write Command LUNO=004"},
         TInfoCase{"KeyChange", Message({"3", "004", "000", "32", "001255016"}),
-                  "mtWriteCommand7 LUNO=004"},
+                  "Key Change LUNO=004"},
         TInfoCase{"OperationalCommand", capture::OperationalCommand("005", '2'),
-                  "mtOperationalCommand LUNO=005: Go out-of-service to consumers (shutdown)"},
+                  "Operational Command LUNO=005: Go out-of-service to consumers (shutdown)"},
         TInfoCase{"OperationalCommandOfNoKnownCode", capture::OperationalCommand("005", '9'),
-                  "mtOperationalCommand LUNO=005"},
+                  "Operational Command LUNO=005"},
         // A message of no known class has no LUNO: its field 1 may be anything.
-        TInfoCase{"Unknown", capture::UnknownMessage(), "mtUnknown"},
+        TInfoCase{"Unknown", capture::UnknownMessage(), "Unknown"},
         TInfoCase{"ShortConsumerRequest", Message({"11", "001", "", "A1B2", "1Q"}),
-                  "mtCustomerRequest LUNO=001 MCN=Q [List index out of bounds (5)]"},
-        TInfoCase{"OneField", "12", "mtUnsolicited [List index out of bounds (1)]"},
-        TInfoCase{"Empty", "", "mtUnknown [Empty message]"}),
+                  "Consumer Request LUNO=001 MCN=Q [List index out of bounds (5)]"},
+        TInfoCase{"OneField", "12", "Unsolicited Status [List index out of bounds (1)]"},
+        TInfoCase{"Empty", "", "Unknown [Empty message]"}),
     [](const auto& info) { return info.param.Name; });
+
+// A line's value as the dissector writes it, into a buffer of the length it
+// asks for; a byte beyond it must stay untouched.
+std::string Escaped(std::string_view line) {
+    const std::size_t length = EscapedLength(line);
+    std::string buffer(length + 1, '#');
+    WriteEscaped(line, buffer.data());
+    EXPECT_EQ(buffer.back(), '#') << "written beyond the length";
+    buffer.pop_back();
+    return buffer;
+}
+
+TEST(EscapedLine, WritesControlBytesAsWiresharkLabelsDo) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"Logical Unit Number = 001", "Logical Unit Number = 001"},
+        {std::string("0\0"
+                     "1",
+                     3),
+         "0\\0001"},
+        {"\a\b\t\n\v\f\r", "\\a\\b\\t\\n\\v\\f\\r"},
+        {"\x01\x06\x0E\x1B[27m\x1C\x1F\x7F", "\\001\\006\\016\\033[27m\\034\\037\\177"},
+        // A backslash and the bytes above 0x7F stay as they are.
+        {"C:\\000 \x80\xE9\xFF", "C:\\000 \x80\xE9\xFF"},
+    };
+    for (const auto& [line, value] : cases) {
+        EXPECT_EQ(Escaped(line), value) << line;
+    }
+}
+
+// Reads a value back to its line, for lines without a backslash of their own.
+std::string Unescaped(std::string_view value) {
+    constexpr std::string_view kLetters = "abtnvfr";
+    std::string line;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\') {
+            line.push_back(value[i]);
+        } else if (const auto letter = kLetters.find(value[++i]); letter != kLetters.npos) {
+            line.push_back(static_cast<char>(0x07 + letter));
+        } else {
+            line.push_back(static_cast<char>((value[i] - '0') * 64 + (value[i + 1] - '0') * 8 +
+                                             (value[i + 2] - '0')));
+            i += 2;
+        }
+    }
+    return line;
+}
+
+TEST(EscapedLine, EveryByteComesBackAndNoControlByteStays) {
+    for (int b = 0; b < 256; ++b) {
+        if (b == '\\') {
+            continue;
+        }
+        const std::string line = std::string("A") + static_cast<char>(b) + "B";
+        const std::string value = Escaped(line);
+        EXPECT_EQ(std::count_if(
+                      value.begin(), value.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == '\x7F'; }),
+                  0)
+            << b;
+        EXPECT_EQ(Unescaped(value), line) << b;
+        EXPECT_EQ(value == line, b >= 0x20 && b != 0x7F) << b;
+    }
+}
 
 // Where a part of the summary stands in the message, or -1 when it is absent.
 long PlaceOf(const std::optional<std::string_view>& part, const std::string& message) {

@@ -3,10 +3,12 @@
 // the pairing, the statistics, and bad input.
 
 #include "Tshark.h"
+#include "MessageView.h"
 #include "Pdml.h"
 #include "Traffic.h"
 #include "velquist/Framing.h"
 
+#include "velquist/CodeNames.h"
 #include "velquist/Decode.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@
 #include <chrono>
 #include <map>
 #include <regex>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,9 +83,16 @@ protected:
     TTshark FTshark;
 };
 
+// A decoded line as d912.line's value: its control bytes escaped.
+std::string Escaped(std::string_view line) {
+    std::string value(ws::EscapedLength(line), '\0');
+    ws::WriteEscaped(line, value.data());
+    return value;
+}
+
 // The message's lines as tshark shows them must be the library's: the same
-// texts, and each with the bytes of its range, `base` being where the message
-// starts in the data tshark shows.
+// texts (control bytes escaped), and each with the bytes of its range, `base`
+// being where the message starts in the data tshark shows.
 void ExpectLinesOf(const TPdmlFields& fields, std::string_view message, long base,
                    bool mask = false) {
     const TDecodeResult decoded = DecodeMessage(message, {true, mask});
@@ -91,7 +101,7 @@ void ExpectLinesOf(const TPdmlFields& fields, std::string_view message, long bas
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const TDecodedLine& expected = decoded.Lines[i];
         SCOPED_TRACE(testing::Message() << "line " << i << ": " << decoded.LineText(expected));
-        EXPECT_EQ(lines[i].Show, decoded.LineText(expected));
+        EXPECT_EQ(lines[i].Show, Escaped(decoded.LineText(expected)));
         if (expected.Range) {
             EXPECT_EQ(lines[i].Pos, base + static_cast<long>(expected.Range->Offset));
             EXPECT_EQ(lines[i].Size, static_cast<long>(expected.Range->Length));
@@ -219,7 +229,7 @@ TEST_F(TsharkTest, ExportsEveryLineAsJson) {
         ASSERT_EQ(lines.size(), 1u);
         ASSERT_EQ(lines[0].size(), decoded.Lines.size());
         for (std::size_t l = 0; l < decoded.Lines.size(); ++l) {
-            EXPECT_EQ(lines[0][l], decoded.LineText(decoded.Lines[l]));
+            EXPECT_EQ(lines[0][l], Escaped(decoded.LineText(decoded.Lines[l])));
         }
     }
 }
@@ -262,8 +272,108 @@ TEST_F(TsharkTest, ShowsWindows1252BytesAsTheirCharacters) {
     EXPECT_EQ(lines[1], "Logical Unit Number = \u20AC\u00E9"
                         "1");
     EXPECT_EQ(Rows(capture, Join(kDecodeAs, {"-e", "_ws.col.Info"})).back(),
-              "mtUnsolicited LUNO=\u20AC\u00E9"
+              "Unsolicited Status LUNO=\u20AC\u00E9"
               "1");
+}
+
+// Every code of the library's tables named in the tree, at its byte, and a
+// filter on the code picks its messages; a code of no name shows as unknown.
+TEST_F(TsharkTest, NamesEveryCodeAndFiltersOnIt) {
+    struct TCoded {
+        std::string Field; // d912.status_descriptor, ...
+        std::string Label; // its label's name
+        std::span<const TCodeName> Names;
+        char Unknown; // a code of no name
+        std::string (*Make)(char code);
+        std::size_t Offset; // of the code in the message
+    };
+    const TCoded kinds[] = {
+        {"d912.status_descriptor", "Status descriptor", StatusDescriptorNames(), '5',
+         [](char code) { return capture::SolicitedStatus("001", code); }, 8},
+        {"d912.function_id", "Function ID", FunctionIdNames(), 'I',
+         [](char code) { return capture::FunctionCommand("001", '1', code); }, 23},
+        {"d912.command_code", "Command code", CommandCodeNames(), '9',
+         [](char code) { return capture::OperationalCommand("001", code); }, 10},
+    };
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    struct TExpected {
+        const TCoded* Kind;
+        char Code;
+        std::string Name;
+    };
+    std::vector<TExpected> expected;
+    for (const TCoded& kind : kinds) {
+        for (const TCodeName& row : kind.Names) {
+            expected.push_back({&kind, row.Code, std::string(row.Name)});
+        }
+        expected.push_back({&kind, kind.Unknown, "Unknown"});
+    }
+    for (const TExpected& e : expected) {
+        capture.Send(conversation, TSide::Client, Framed(e.Kind->Make(e.Code)), kStart);
+    }
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 3 + expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const TExpected& e = expected[i];
+        SCOPED_TRACE(testing::Message() << e.Kind->Field << " " << e.Code);
+        ASSERT_EQ(packets[i + 3].Messages.size(), 1u);
+        const TPdmlFields& message = packets[i + 3].Messages.front();
+        const TPdmlField code = One(message, e.Kind->Field);
+        EXPECT_EQ(code.ShowName, e.Kind->Label + ": " + e.Name + " ('" + e.Code + "')");
+        EXPECT_EQ(code.Pos, message.front().Pos + 2 + static_cast<long>(e.Kind->Offset));
+        EXPECT_EQ(code.Size, 1);
+        for (const TCoded& other : kinds) {
+            EXPECT_EQ(Shows(message, other.Field).size(), &other == e.Kind ? 1u : 0u);
+        }
+    }
+    // A filter on a code of each kind finds the one message that has it.
+    for (const TExpected& pick : {TExpected{&kinds[0], '8', ""}, TExpected{&kinds[1], 'E', ""},
+                                  TExpected{&kinds[2], '3', ""}}) {
+        const TCoded* kind = pick.Kind;
+        const char code = pick.Code;
+        const auto found = std::find_if(expected.begin(), expected.end(), [&](const TExpected& e) {
+            return e.Kind == kind && e.Code == code;
+        });
+        ASSERT_NE(found, expected.end());
+        const std::string filter = kind->Field + " == '" + code + "'";
+        EXPECT_EQ(Rows(capture, Join(kDecodeAs, {"-Y", filter, "-e", "frame.number"})),
+                  std::vector{std::to_string(found - expected.begin() + 4)})
+            << filter;
+    }
+}
+
+// A NUL or another control byte in a line leaves its value whole, the byte
+// escaped; its range, the Info column and the other lines are as ever.
+TEST_F(TsharkTest, EscapesTheControlBytesOfALine) {
+    const std::string lunos[] = {std::string("0\0"
+                                             "1",
+                                             3),
+                                 "A\\B\x1B\t\x7F"};
+    TCaptureWriter capture;
+    const auto conversation = capture.Open(kTerminal, kHost, kStart);
+    for (const auto& luno : lunos) {
+        capture.Send(conversation, TSide::Client, Framed(capture::SolicitedStatus(luno, '9')),
+                     kStart);
+    }
+    const auto packets = Pdml(capture, kDecodeAs);
+    ASSERT_EQ(packets.size(), 5u);
+    const std::string shown[] = {"0\\0001", "A\\B\\033\\t\\177"};
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(packets[i + 3].Messages.size(), 1u);
+        const TPdmlFields& message = packets[i + 3].Messages.front();
+        const auto lines = Named(message, "d912.line");
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[1].Show, "Logical Unit Number = " + shown[i]);
+        EXPECT_EQ(lines[1].ShowName, lines[1].Show);
+        EXPECT_EQ(lines[1].Pos, message.front().Pos + 5);
+        EXPECT_EQ(lines[1].Size, static_cast<long>(lunos[i].size()));
+        ExpectLinesOf(message, capture::SolicitedStatus(lunos[i], '9'), message.front().Pos + 2);
+    }
+    const auto info = Rows(capture, Join(kDecodeAs, {"-e", "_ws.col.Info"}));
+    ASSERT_EQ(info.size(), 5u);
+    EXPECT_EQ(info[3], "Solicited Status LUNO=" + shown[0] + ": Ready");
 }
 
 TEST_F(TsharkTest, ReassemblesAMessageSplitAcrossThreeSegments) {
@@ -305,8 +415,8 @@ TEST_F(TsharkTest, DissectsThreeMessagesInOneSegment) {
         base += static_cast<long>(messages[i].size()) + 2;
     }
     EXPECT_EQ(Rows(capture, Join(kDecodeAs, {"-e", "_ws.col.Info"})).back(),
-              "mtCustomerRequest LUNO=001 MCN=1 | mtUnsolicited LUNO=001 | mtSolicited "
-              "LUNO=001: Ready");
+              "Consumer Request LUNO=001 MCN=1 | Unsolicited Status LUNO=001 | Solicited "
+              "Status LUNO=001: Ready");
 }
 
 struct TFramingCase {
@@ -435,9 +545,9 @@ TEST_F(TsharkTest, CountsMessagesStatusesAndResponseTimes) {
         }
     }
     EXPECT_EQ(rows["Messages by type"].at(0), "8");
-    EXPECT_EQ(rows["mtCustomerRequest"].at(0), "3");
-    EXPECT_EQ(rows["mtFunctionCommand"].at(0), "3");
-    EXPECT_EQ(rows["mtSolicited"].at(0), "2");
+    EXPECT_EQ(rows["Consumer Request"].at(0), "3");
+    EXPECT_EQ(rows["Function Command"].at(0), "3");
+    EXPECT_EQ(rows["Solicited Status"].at(0), "2");
     EXPECT_EQ(rows["Solicited status by status descriptor"].at(0), "2");
     EXPECT_EQ(rows["Ready (Function Command Successful)"].at(0), "1");
     EXPECT_EQ(rows["Ready"].at(0), "1");

@@ -1,8 +1,9 @@
 #include "Traffic.h"
 
+#include "SeededRandom.h"
+
 #include <array>
 #include <chrono>
-#include <random>
 #include <stdexcept>
 
 namespace velquist::capture {
@@ -126,7 +127,7 @@ std::string UnknownMessage() {
 
 TCaptureWriter ExchangeTraffic(const TTrafficOptions& options) {
     TCaptureWriter capture = OpenConversations(options);
-    std::mt19937 random(options.Seed);
+    TSeededRandom random(options.Seed);
     std::chrono::nanoseconds clock = kStart;
     for (std::size_t i = 0; i < options.Messages; ++i) {
         // The terminals take turns; each goes through its own cycle.
@@ -136,7 +137,7 @@ TCaptureWriter ExchangeTraffic(const TTrafficOptions& options) {
         // A new coordination number for each of the cycle's two requests.
         const std::size_t request = round / kCycle.size() * 2 + (round % kCycle.size() >= 5);
         const char mcn = static_cast<char>('1' + request % 9);
-        clock += std::chrono::milliseconds(5 + random() % 300);
+        clock += std::chrono::milliseconds(5 + random.Below(300));
         capture.Send(terminal, step.From,
                      Framed(options.Framing, step.Make(Luno(terminal + 1), mcn)), clock);
     }
@@ -145,12 +146,12 @@ TCaptureWriter ExchangeTraffic(const TTrafficOptions& options) {
 
 TCaptureWriter RandomTraffic(const TTrafficOptions& options) {
     TCaptureWriter capture = OpenConversations(options);
-    std::mt19937 random(options.Seed);
+    TSeededRandom random(options.Seed);
     std::chrono::nanoseconds clock = kStart;
     for (std::size_t i = 0; i < options.Messages; ++i) {
-        std::string payload(random() % 601, '\0');
+        std::string payload(random.Below(601), '\0');
         for (char& byte : payload) {
-            byte = static_cast<char>(random() & 0xFF);
+            byte = static_cast<char>(random.Byte());
         }
         clock += 1ms;
         capture.Send(i % options.Conversations, i % 2 == 0 ? TSide::Client : TSide::Server,
