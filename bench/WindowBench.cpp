@@ -1,7 +1,9 @@
 // Times what a user waits for in the window with a large message: pasting 4 MiB
-// of hex text through the clipboard, "Remove Space(s)" on it, and decoding the
-// 2 MiB message it holds (a message of no known class, so about 9 MB of field
-// listing). Each step counts until the window has painted its result. Run it on
+// of hex text through the clipboard, and decoding the 2 MiB message it holds (a
+// message of no known class, so about 9 MB of field listing); "Remove Space(s)"
+// on the same hex with a blank after every pair (6 MiB of text), and undoing it;
+// typing a character into the middle of the hex, and of the NETADRD trace
+// below. Each step counts until the window has painted its result. Run it on
 // a real display (bench/window_bench.sh starts one under Xvfb); prints the
 // median of RUNS runs of every step.
 //
@@ -118,6 +120,13 @@ void TimeCaretMoves(QWidget& window, QPlainTextEdit& area, int column, std::vect
     }
 }
 
+// How long typing a character into the middle of the input takes.
+double TimeTyping(QWidget& window, QPlainTextEdit& input) {
+    QTextCursor middle(input.document()->findBlockByNumber(input.document()->blockCount() / 2));
+    input.setTextCursor(middle);
+    return Time(window, [&] { QTest::keyClicks(&input, QStringLiteral("0")); });
+}
+
 struct TCaretTimes {
     const char* What = "";
     std::vector<double> Output{}; // the caret on output lines
@@ -152,14 +161,22 @@ int main(int argc, char* argv[]) {
     const QString oneFieldHex = NoiseMessageHex(true);
 
     const QString trace = NoiseMessageTrace();
-    std::vector<double> paste, removeSpaces, decode, decodeOneField;
+    QString spacedHex;
+    spacedHex.reserve(hex.size() / 2 * 3);
+    for (qsizetype at = 0; at < hex.size(); at += 2) {
+        spacedHex += QStringView(hex).mid(at, 2);
+        spacedHex += u' ';
+    }
+    std::vector<double> paste, removeSpaces, undoRemoveSpaces, decode, decodeOneField;
+    std::vector<double> typeInHex, typeInTrace;
     std::vector<TCaretTimes> carets(3);
     carets[0].What = "ASCII Hex Mode, fields of some hundred bytes";
     carets[1].What = "ASCII Hex Mode, one field of 2 MiB";
     carets[2].What = "NETADRD trace, 131072 lines";
     for (int run = 0; run < runs; ++run) {
         QTemporaryDir dir;
-        velquist::ui::TfrmDecode window(dir.filePath(QStringLiteral("velquist.ini")));
+        velquist::ui::TfrmDecode window({dir.filePath(QStringLiteral("velquist.ini")),
+                                         dir.filePath(QStringLiteral("user/velquist.ini"))});
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) {
             std::fputs("the window was not shown: is there a display?\n", stderr);
@@ -185,20 +202,30 @@ int main(int argc, char* argv[]) {
         QCoreApplication::processEvents();
 
         paste.push_back(Time(window, [&] { press("btnPaste"); }));
-        removeSpaces.push_back(Time(window, [&] { press("btnRemSpaces"); }));
         decode.push_back(Time(window, [&] { press("btnDo"); }));
         if (input->document()->characterCount() < hex.size() ||
             output->document()->characterCount() < 3 * kMessageBytes) {
             std::fputs("the window did not paste or decode the whole message\n", stderr);
             return 1;
         }
+        typeInHex.push_back(TimeTyping(window, *input));
         QGuiApplication::clipboard()->setText(oneFieldHex);
         press("btnPaste");
         decodeOneField.push_back(Time(window, [&] { press("btnDo"); }));
+        QGuiApplication::clipboard()->setText(spacedHex);
+        press("btnPaste");
+        removeSpaces.push_back(Time(window, [&] { press("btnRemSpaces"); }));
+        undoRemoveSpaces.push_back(
+            Time(window, [&] { QTest::keyClick(input, Qt::Key_Z, Qt::ControlModifier); }));
+        if (input->toPlainText().size() < spacedHex.size()) {
+            std::fputs("Remove Space(s) was not undone\n", stderr);
+            return 1;
+        }
 
         TimeCaretMoves(window, *input, *output, load(hex, 0), carets[0]);
         TimeCaretMoves(window, *input, *output, load(oneFieldHex, 0), carets[1]);
         TimeCaretMoves(window, *input, *output, load(trace, 1), carets[2]);
+        typeInTrace.push_back(TimeTyping(window, *input));
         if (output->document()->characterCount() < 3 * kMessageBytes) {
             std::fputs("the window did not decode the whole trace\n", stderr);
             return 1;
@@ -208,7 +235,11 @@ int main(int argc, char* argv[]) {
     std::printf("window, median of %d runs (%lld hex characters, a %lld-byte message):\n", runs,
                 static_cast<long long>(hex.size()), static_cast<long long>(kMessageBytes));
     std::printf("  paste from the clipboard : %8.1f ms\n", Median(paste));
-    std::printf("  Remove Space(s)          : %8.1f ms\n", Median(removeSpaces));
+    std::printf("  Remove Space(s)          : %8.1f ms (the hex with a blank after every pair)\n",
+                Median(removeSpaces));
+    std::printf("  undo Remove Space(s)     : %8.1f ms\n", Median(undoRemoveSpaces));
+    std::printf("  type a character         : %8.1f ms (in the hex) | %.1f ms (in the trace)\n",
+                Median(typeInHex), Median(typeInTrace));
     std::printf("  decode and show          : %8.1f ms (fields of some hundred bytes)\n",
                 Median(decode));
     std::printf("  decode and show          : %8.1f ms (one field: one 6 MB line)\n",

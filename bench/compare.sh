@@ -50,17 +50,7 @@ receipt=$(printf 'TOTAL\nAMOUNT\x0e5USD\x1bX\x0c42\n\x0e3' | hex)
     > "$work/printer.hex"
 { printf '%s' "$function_command"; repeat_hex 0eff $((MiB / 2)); } > "$work/expanding.hex"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-# Wall time in microseconds of one run of the command, stdout discarded. Bash's
-# own clock: a `date` process on either side would add its start and end to
-# every run.
-elapsed_us() {
-    local start=${EPOCHREALTIME//[!0-9]/}
-    "$@" > /dev/null
-    local end=${EPOCHREALTIME//[!0-9]/}
-    echo $((end - start))
-}
+. "$(dirname "$0")/timing.sh"
 
 # Median minor page faults and peak memory (KiB) of five runs.
 faults_and_peak() {

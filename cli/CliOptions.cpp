@@ -1,9 +1,16 @@
 #include "CliOptions.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace velquist::cli {
 
 const char* const kUsage =
     "Usage: velquist-decode [--mode hex|netadrd|string|raw] [--json] [--mask]\n"
+    "                       [--text TEXT | FILE]\n"
+    "       velquist-decode --trace [--layout NAME] [--decode | --stats | --redact]\n"
+    "                       [--json] [--mask] [--luno L]... [--type T]...\n"
+    "                       [--match TEXT] [--unanswered] [--slower SECONDS]\n"
     "                       [--text TEXT | FILE]\n"
     "\n"
     "Decodes one Diebold 911/912 terminal protocol message and writes its decoded\n"
@@ -28,6 +35,34 @@ const char* const kUsage =
     "      --mask        mask card data: track 2 keeps the first six and last four\n"
     "                    digits of the account number and the expiry date and\n"
     "                    service code; track 3 and the PIN buffer are masked whole\n"
+    "\n"
+    "With --trace the input is a whole trace or log: every message in it is listed\n"
+    "(number, time, time since the message before, direction, LUNO, type, summary,\n"
+    "response time), paired (request, function command, solicited status) and timed.\n"
+    "      --trace       read a trace instead of one message\n"
+    "      --layout NAME how the trace is written: auto (default: dump, netadrd and\n"
+    "                    lines, recognised block by block), dump (hexdump -C, xxd,\n"
+    "                    od -A x -t x1z), netadrd, lines (hex at the end of each\n"
+    "                    line), be2, le2, ascii4 (a binary TCP stream with length\n"
+    "                    headers)\n"
+    "      --decode      each message's decoded text below its line (in --json its\n"
+    "                    single-message JSON as \"decode\")\n"
+    "      --json        one JSON object per message (JSON Lines)\n"
+    "      --stats       counts per type and terminal, errors, unanswered requests,\n"
+    "                    commands without a status, response and status times\n"
+    "      --redact      write the trace back with the card data --mask hides masked\n"
+    "                    in its hex (as 2A) and its ASCII column (as *)\n"
+    "      --luno L      only messages of LUNO L (repeatable)\n"
+    "      --type T      only messages of type T, e.g. mtCustomerRequest or\n"
+    "                    \"Consumer Request\" (repeatable)\n"
+    "      --match TEXT  only messages whose decoded text holds TEXT (any case)\n"
+    "      --unanswered  only consumer requests no function command answered\n"
+    "      --slower S    only function commands answered more than S seconds after\n"
+    "                    their request\n"
+    "Filters combine with AND; pairing and times always come from the whole trace.\n"
+    "Exit status with --trace: 0 messages found, 1 no message in the input, 2 usage\n"
+    "error or unreadable input, 3 standard output could not be written.\n"
+    "\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
@@ -51,7 +86,95 @@ std::optional<TInputMode> ModeFromName(std::string_view name) {
     return std::nullopt;
 }
 
+std::optional<std::chrono::nanoseconds> SecondsFromText(std::string_view text) {
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    const auto digits = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if ((whole.empty() && fraction.empty()) || whole.size() > 9 || !digits(whole) ||
+        !digits(fraction) || (point != std::string_view::npos && fraction.empty())) {
+        return std::nullopt;
+    }
+    std::int64_t nanoseconds = 0;
+    for (const char c : whole) {
+        nanoseconds = nanoseconds * 10 + (c - '0');
+    }
+    std::int64_t scale = 1'000'000'000;
+    nanoseconds *= scale;
+    for (const char c : fraction.substr(0, 9)) {
+        scale /= 10;
+        nanoseconds += (c - '0') * scale;
+    }
+    return std::chrono::nanoseconds(nanoseconds);
+}
+
 namespace {
+
+// The options that only --trace takes.
+constexpr std::string_view kTraceOnly[] = {"--layout", "--decode",     "--stats",
+                                           "--redact", "--luno",       "--type",
+                                           "--match",  "--unanswered", "--slower"};
+
+// Takes one option of a trace; false with `error` set for a bad value.
+bool TakeTraceOption(std::string_view name, std::optional<std::string_view> value,
+                     TTraceOptions& trace, std::string& error) {
+    if (name == "--layout") {
+        const auto layout = TraceLayoutFromName(*value);
+        if (!layout) {
+            error = "unknown layout '" + std::string(*value) +
+                    "' (use auto, dump, netadrd, lines, be2, le2 or ascii4)";
+            return false;
+        }
+        trace.Layout = *layout;
+    } else if (name == "--decode") {
+        trace.Decode = true;
+    } else if (name == "--stats") {
+        trace.Stats = true;
+    } else if (name == "--redact") {
+        trace.Redact = true;
+    } else if (name == "--luno") {
+        trace.Filter.Lunos.emplace_back(*value);
+    } else if (name == "--type") {
+        const auto type = MsgTypeFromName(*value);
+        if (!type) {
+            error = "unknown type '" + std::string(*value) +
+                    "' (use e.g. mtCustomerRequest or \"Consumer Request\")";
+            return false;
+        }
+        trace.Filter.Types.push_back(*type);
+    } else if (name == "--match") {
+        trace.Filter.Match = std::string(*value);
+    } else if (name == "--unanswered") {
+        trace.Filter.Unanswered = true;
+    } else if (name == "--slower") {
+        trace.Filter.SlowerThan = SecondsFromText(*value);
+        if (!trace.Filter.SlowerThan) {
+            error =
+                "--slower needs a number of seconds, e.g. 0.5, not '" + std::string(*value) + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The combinations of trace options that make no sense.
+std::string TraceConflict(const TCliOptions& options) {
+    const TTraceOptions& trace = *options.Trace;
+    const TTraceFilter& filter = trace.Filter;
+    const bool filters = !filter.Lunos.empty() || !filter.Types.empty() || !filter.Match.empty() ||
+                         filter.Unanswered || filter.SlowerThan;
+    if (trace.Redact && (options.Json || trace.Stats || trace.Decode || filters)) {
+        return "--redact writes the whole trace back: it takes no --json, --stats, --decode or "
+               "filter";
+    }
+    if (trace.Stats && trace.Decode) {
+        return "--stats counts messages: it takes no --decode";
+    }
+    return {};
+}
 
 // Splits "--name=value" into its parts; `value` stays empty without "=". Short
 // options ("-m") take their value from the next argument only.
@@ -70,6 +193,10 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
     TParseResult result;
     auto& options = result.Options;
     bool optionsEnded = false;
+    bool traceGiven = false;
+    bool modeGiven = false;
+    std::string givenTraceOption; // the first option that needs --trace
+    TTraceOptions trace;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -94,8 +221,9 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
         std::string_view name;
         std::optional<std::string_view> value;
         SplitOption(arg, name, value);
-        const bool takesValue =
-            name == "--mode" || name == "-m" || name == "--text" || name == "-t";
+        const bool takesValue = name == "--mode" || name == "-m" || name == "--text" ||
+                                name == "-t" || name == "--layout" || name == "--luno" ||
+                                name == "--type" || name == "--match" || name == "--slower";
         if (takesValue && !value) {
             if (i + 1 >= args.size()) {
                 result.Error = "option '" + std::string(name) + "' needs a value";
@@ -107,7 +235,17 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
             return result;
         }
 
-        if (name == "--mode" || name == "-m") {
+        const bool traceOnly =
+            std::find(std::begin(kTraceOnly), std::end(kTraceOnly), name) != std::end(kTraceOnly);
+        if (traceOnly) {
+            givenTraceOption = givenTraceOption.empty() ? std::string(name) : givenTraceOption;
+            if (!TakeTraceOption(name, value, trace, result.Error)) {
+                return result;
+            }
+        } else if (name == "--trace") {
+            traceGiven = true;
+        } else if (name == "--mode" || name == "-m") {
+            modeGiven = true;
             const auto mode = ModeFromName(*value);
             if (!mode) {
                 result.Error =
@@ -133,7 +271,21 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
 
     if (options.Text && options.File) {
         result.Error = "give either --text or FILE, not both";
+        return result;
     }
+    if (!traceGiven) {
+        if (!givenTraceOption.empty()) {
+            result.Error = "option '" + givenTraceOption + "' needs --trace";
+        }
+        return result;
+    }
+    if (modeGiven) {
+        result.Error = "--mode is for one message; give a trace's layout with --layout";
+        return result;
+    }
+    trace.Filter.MaskCardData = options.Mask;
+    options.Trace = std::move(trace);
+    result.Error = TraceConflict(options);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include "Heap.h"
 #include "Io.h"
 #include "JsonOutput.h"
+#include "TraceCommand.h"
 #include "velquist/InputPrep.h"
 #include "velquist/Version.h"
 
@@ -152,6 +153,10 @@ int Run(const std::vector<std::string>& arguments) {
     if (options.Version) {
         const std::string version = std::string("velquist-decode ") + kVersion + "\n";
         return WriteOut(version) ? kExitDecoded : OutputError();
+    }
+
+    if (options.Trace) {
+        return cli::RunTrace(options, WriteOut);
     }
 
     std::string input;

@@ -1,5 +1,8 @@
 #include "CardData.h"
 
+#include "Fields.h"
+#include "velquist/Decode.h"
+
 #include <algorithm>
 
 namespace velquist {
@@ -49,6 +52,30 @@ std::string MaskTrack2(std::string_view track) {
     });
     MaskDigitsWhere(panEnd + 1, pan + masked.size(),
                     [](std::size_t digit) { return digit >= kExpiryAndServiceCode; });
+    return masked;
+}
+
+std::string MaskCardBytes(std::string_view message, TDMsgType type) {
+    // Field 5 is track-2 data, field 6 track-3 data, field 9 the PIN buffer
+    // (ConsumerRequest.cpp).
+    constexpr std::size_t kTrack2 = 5;
+    constexpr std::size_t kTrack3 = 6;
+    constexpr std::size_t kPinBuffer = 9;
+    std::string masked(message);
+    if (type != mtCustomerRequest) {
+        return masked;
+    }
+    ForEachPiece(TPieces(message, kFS), [&](std::size_t i, std::string_view field) {
+        const auto at = static_cast<std::size_t>(field.data() - message.data());
+        if (i == kTrack2) {
+            masked.replace(at, field.size(), MaskTrack2(field));
+        } else if (i == kTrack3) {
+            masked.replace(at, field.size(), MaskDigits(field));
+        } else if (i == kPinBuffer) {
+            masked.replace(at, field.size(), field.size(), kMask);
+        }
+        return i < kPinBuffer;
+    });
     return masked;
 }
 

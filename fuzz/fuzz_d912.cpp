@@ -70,8 +70,8 @@ void CheckView(const TMessageView& view, std::string_view message) {
     CheckEscaped(info);
 }
 
-void CheckPairing(const TPairing* pairing, std::uint32_t frame) {
-    if (pairing == nullptr) {
+void CheckPairing(const std::optional<TPairing>& pairing, std::uint32_t frame) {
+    if (!pairing) {
         return;
     }
     // What a message answers came before it; times are never negative here,

@@ -13,7 +13,7 @@ velquist_install_missing $VELQUIST_BUILD_PACKAGES $VELQUIST_UI_PACKAGES $VELQUIS
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_decode fuzz_prepare fuzz_d912)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_decode fuzz_prepare fuzz_d912 fuzz_trace)
 
 velquist_configure_sanitize > /dev/null
 cmake --build "$VELQUIST_SANITIZE_DIR" --target "${targets[@]}"

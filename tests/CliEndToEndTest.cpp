@@ -28,22 +28,6 @@ TProcessResult Decode(std::vector<std::string> args, const std::string& input = 
     return RunProcess(args, input, options);
 }
 
-class TempFile {
-public:
-    explicit TempFile(const std::string& content) {
-        static int counter = 0;
-        FPath = std::filesystem::temp_directory_path() /
-                ("velquist-e2e-" + std::to_string(CurrentProcessId()) + "-" +
-                 std::to_string(counter++));
-        std::ofstream(FPath, std::ios::binary) << content;
-    }
-    ~TempFile() { std::filesystem::remove(FPath); }
-    std::string Path() const { return FPath.string(); }
-
-private:
-    std::filesystem::path FPath;
-};
-
 const std::string kListing = "mtUnknown\r\nDieField[0] = 41 42\r\nDieField[1] = 43 44\r\n";
 
 TEST(CliEndToEnd, DecodesTextArgument) {

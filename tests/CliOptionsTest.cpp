@@ -68,7 +68,28 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{{"a.txt", "b.txt"}, "more than one FILE given: 'b.txt'"},
                       BadCase{{""}, "empty FILE name (use - for standard input)"},
                       BadCase{{"--", ""}, "empty FILE name (use - for standard input)"},
-                      BadCase{{"--text", "31", "a.txt"}, "give either --text or FILE, not both"}),
+                      BadCase{{"--text", "31", "a.txt"}, "give either --text or FILE, not both"},
+                      // The options of a trace.
+                      BadCase{{"--stats"}, "option '--stats' needs --trace"},
+                      BadCase{{"--luno", "001", "x.log"}, "option '--luno' needs --trace"},
+                      BadCase{{"--trace", "--mode", "hex"},
+                              "--mode is for one message; give a trace's layout with --layout"},
+                      BadCase{{"--trace", "--layout", "pcap"},
+                              "unknown layout 'pcap' (use auto, dump, netadrd, lines, be2, le2 "
+                              "or ascii4)"},
+                      BadCase{{"--trace", "--type", "Banana"},
+                              "unknown type 'Banana' (use e.g. mtCustomerRequest or \"Consumer "
+                              "Request\")"},
+                      BadCase{{"--trace", "--slower", "fast"},
+                              "--slower needs a number of seconds, e.g. 0.5, not 'fast'"},
+                      BadCase{{"--trace", "--slower", "1."},
+                              "--slower needs a number of seconds, e.g. 0.5, not '1.'"},
+                      BadCase{{"--trace", "--stats", "--decode"},
+                              "--stats counts messages: it takes no --decode"},
+                      BadCase{{"--trace", "--redact", "--luno", "1"},
+                              "--redact writes the whole trace back: it takes no --json, --stats, "
+                              "--decode or filter"},
+                      BadCase{{"--trace=yes"}, "option '--trace' takes no value"}),
     test::NamedBy([](const BadCase& c) {
         std::string args;
         for (const auto arg : c.args) {
@@ -76,6 +97,34 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return args;
     }));
+
+TEST(CliArguments, TraceOptions) {
+    const auto parsed = Parse({"--trace", "--layout", "netadrd", "--luno", "001", "--luno=002",
+                               "--type", "Function Command", "--match", "Ready", "--unanswered",
+                               "--slower", "1.5", "--mask", "day.log"});
+    ASSERT_EQ(parsed.Error, "");
+    ASSERT_TRUE(parsed.Options.Trace.has_value());
+    const TTraceOptions& trace = *parsed.Options.Trace;
+    EXPECT_EQ(trace.Layout, TTraceLayout::Netadrd);
+    EXPECT_EQ(trace.Filter.Lunos, (std::vector<std::string>{"001", "002"}));
+    EXPECT_EQ(trace.Filter.Types, std::vector<TDMsgType>{mtFunctionCommand});
+    EXPECT_EQ(trace.Filter.Match, "Ready");
+    EXPECT_TRUE(trace.Filter.Unanswered);
+    EXPECT_EQ(trace.Filter.SlowerThan, std::chrono::milliseconds(1'500));
+    EXPECT_TRUE(trace.Filter.MaskCardData);
+    EXPECT_EQ(parsed.Options.File, "day.log");
+    EXPECT_FALSE(Parse({}).Options.Trace.has_value());
+}
+
+TEST(CliArguments, SecondsToTheNanosecond) {
+    EXPECT_EQ(SecondsFromText("2"), std::chrono::seconds(2));
+    EXPECT_EQ(SecondsFromText("0.25"), std::chrono::milliseconds(250));
+    EXPECT_EQ(SecondsFromText(".5"), std::chrono::milliseconds(500));
+    EXPECT_EQ(SecondsFromText("1.0000000019"), std::chrono::nanoseconds(1'000'000'001));
+    EXPECT_FALSE(SecondsFromText("").has_value());
+    EXPECT_FALSE(SecondsFromText("-1").has_value());
+    EXPECT_FALSE(SecondsFromText("1e3").has_value());
+}
 
 } // namespace
 } // namespace velquist::cli

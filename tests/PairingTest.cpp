@@ -82,8 +82,8 @@ TEST_P(PairingTest, PairsAsTheTerminalAndHostDid) {
     const TConversationPairing pairing = PairAll(c.Steps);
     for (const auto& expected : c.Expected) {
         SCOPED_TRACE(testing::Message() << "frame " << expected.Frame);
-        const TPairing* found = pairing.Find({expected.Frame, 0});
-        ASSERT_NE(found, nullptr);
+        const std::optional<TPairing> found = pairing.Find({expected.Frame, 0});
+        ASSERT_TRUE(found.has_value());
         EXPECT_EQ(found->ResponseIn, expected.Pairing.ResponseIn);
         EXPECT_EQ(found->ResponseTo, expected.Pairing.ResponseTo);
         EXPECT_EQ(found->ResponseTime, expected.Pairing.ResponseTime);
@@ -164,7 +164,7 @@ TEST(Pairing, AddingAMessageAgainChangesNothing) {
     pairing.Add({2, 0}, command);
     pairing.Add({1, 0}, request);
     pairing.Add({2, 0}, command);
-    ASSERT_NE(pairing.Find({2, 0}), nullptr);
+    ASSERT_TRUE(pairing.Find({2, 0}).has_value());
     EXPECT_EQ(pairing.Find({1, 0})->ResponseIn, 2u);
     EXPECT_EQ(pairing.Find({2, 0})->ResponseTo, 1u);
     EXPECT_EQ(pairing.Find({2, 0})->ResponseTime, 80ms);
@@ -176,7 +176,7 @@ TEST(Pairing, TellsMessagesOfOneFrameApart) {
     pairing.Add({7, 0}, {TPairRole::Request, "001", "1", 5ms});
     pairing.Add({7, 1}, {TPairRole::Command, "001", "1", 5ms});
     pairing.Add({7, 2}, {TPairRole::Status, "001", {}, 5ms});
-    ASSERT_NE(pairing.Find({7, 2}), nullptr);
+    ASSERT_TRUE(pairing.Find({7, 2}).has_value());
     EXPECT_EQ(pairing.Find({7, 0})->ResponseIn, 7u);
     EXPECT_EQ(pairing.Find({7, 1})->ResponseTime, 0ms);
     EXPECT_EQ(pairing.Find({7, 1})->StatusIn, 7u);
@@ -186,8 +186,8 @@ TEST(Pairing, TellsMessagesOfOneFrameApart) {
 TEST(Pairing, KeepsNothingOfOtherMessages) {
     TConversationPairing pairing;
     pairing.Add({1, 0}, {TPairRole::Other, "001", "1", 0ms});
-    EXPECT_EQ(pairing.Find({1, 0}), nullptr);
-    EXPECT_EQ(pairing.Find({9, 0}), nullptr);
+    EXPECT_FALSE(pairing.Find({1, 0}).has_value());
+    EXPECT_FALSE(pairing.Find({9, 0}).has_value());
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 // UTF-8 into UTF-16 and quoted the way the C runtime reads them back.
 
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -51,5 +53,24 @@ struct TProcessResult {
 // with it. A limit on the address space where none can be set is a logic_error.
 TProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input,
                           const TProcessOptions& options = {});
+
+// A file of the given content for a program to read, removed when it goes.
+class TempFile {
+public:
+    explicit TempFile(const std::string& content) {
+        static int counter = 0;
+        FPath = std::filesystem::temp_directory_path() /
+                ("velquist-e2e-" + std::to_string(CurrentProcessId()) + "-" +
+                 std::to_string(counter++));
+        std::ofstream(FPath, std::ios::binary) << content;
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { std::filesystem::remove(FPath); }
+    std::string Path() const { return FPath.string(); }
+
+private:
+    std::filesystem::path FPath;
+};
 
 } // namespace velquist::test

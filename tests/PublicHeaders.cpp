@@ -1,5 +1,6 @@
 // The public headers compile with nothing but the public include folder: a
 // front end needs nothing private to use the library.
+#include "velquist/BlockVector.h"
 #include "velquist/CodeNames.h"
 #include "velquist/Decode.h"
 #include "velquist/Framing.h"
@@ -7,4 +8,8 @@
 #include "velquist/IntFromText.h"
 #include "velquist/Pairing.h"
 #include "velquist/Summary.h"
+#include "velquist/Trace.h"
+#include "velquist/TraceIndex.h"
+#include "velquist/TraceJson.h"
+#include "velquist/TraceQuery.h"
 #include "velquist/Version.h"

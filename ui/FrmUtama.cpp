@@ -14,8 +14,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -28,6 +31,7 @@
 #include <array>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace velquist::ui {
 
@@ -87,18 +91,11 @@ void AppendLine(QPlainTextEdit& area, const QString& line) {
     area.ensureCursorVisible();
 }
 
-// The colours of a mark: inverse video, lighter for the second of two marks
-// side by side, and the link colour for the continuation mark.
+// The colours of a mark: its name in the area's background colour.
 QTextCharFormat MarkFormat(const QPalette& palette, const TShownMark& mark) {
-    const QColor text = palette.color(QPalette::Text);
-    const QColor base = palette.color(QPalette::Base);
     QTextCharFormat format;
-    format.setForeground(base);
-    if (mark.Kind == TMarkKind::Continuation) {
-        format.setBackground(palette.color(QPalette::Link));
-    } else {
-        format.setBackground(mark.Lighter ? Blend(text, base, 0.4F) : text);
-    }
+    format.setForeground(palette.color(QPalette::Base));
+    format.setBackground(MarkBackground(palette, mark));
     return format;
 }
 
@@ -118,15 +115,38 @@ void ShowText(QPlainTextEdit& area, const TShownText& shown) {
     document.setUndoRedoEnabled(true);
 }
 
-// "LastMode" as stored, 0 when it is missing or not a number.
-int ReadLastMode(const QString& settingsPath) {
-    const auto value = ReadIniValue(settingsPath, kSettingsSection, kLastModeKey);
-    return value ? IntFromText(value->toStdString(), 0) : 0;
+// Whether a file can be written at `path`: the file, or else its folder.
+bool CanWrite(const QString& path) {
+    const QFileInfo file(path);
+    if (file.exists()) {
+        return file.isFile() && file.isWritable();
+    }
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() && folder.isWritable();
 }
 
-// Errors (a folder without write permission, ...) leave the file as it was.
-void WriteLastMode(const QString& settingsPath, int mode) {
-    WriteIniValue(settingsPath, kSettingsSection, kLastModeKey, QString::number(mode));
+// "LastMode" as stored, from the file it is saved to or else the other; 0 when
+// it is missing or not a number.
+int ReadLastMode(const TSettingsFiles& files) {
+    const bool beside = CanWrite(files.Beside);
+    for (const QString& path :
+         {beside ? files.Beside : files.User, beside ? files.User : files.Beside}) {
+        if (const auto value = ReadIniValue(path, kSettingsSection, kLastModeKey)) {
+            return IntFromText(value->toStdString(), 0);
+        }
+    }
+    return 0;
+}
+
+// Errors (no folder that can be written, ...) leave the files as they were.
+void WriteLastMode(const TSettingsFiles& files, int mode) {
+    const QString value = QString::number(mode);
+    if (CanWrite(files.Beside) &&
+        WriteIniValue(files.Beside, kSettingsSection, kLastModeKey, value)) {
+        return;
+    }
+    QDir().mkpath(QFileInfo(files.User).absolutePath());
+    WriteIniValue(files.User, kSettingsSection, kLastModeKey, value);
 }
 
 } // namespace
@@ -147,8 +167,13 @@ QString SettingsPathFor(const QString& executablePath) {
     return base + QStringLiteral(".ini");
 }
 
-TfrmDecode::TfrmDecode(const QString& settingsPath, QWidget* parent)
-    : QWidget(parent), FSettingsPath(settingsPath) {
+TSettingsFiles SettingsFilesFor(const QString& executablePath, const QString& userFolder) {
+    const QString beside = SettingsPathFor(executablePath);
+    return {beside, QDir(userFolder).filePath(QFileInfo(beside).fileName())};
+}
+
+TfrmDecode::TfrmDecode(TSettingsFiles settings, QWidget* parent)
+    : QWidget(parent), FSettings(std::move(settings)) {
     setObjectName(QStringLiteral("frmDecode"));
     setWindowTitle(QStringLiteral("Velquist"));
     QFont formFont = font();
@@ -224,6 +249,7 @@ QWidget* TfrmDecode::CreateOptionPanel() {
     pnlOption->Place(cbMode, {295, 11, 228, 21}, Right);
 
     btnDo = AddButton(*pnlOption, "btnDo", QStringLiteral("Decode"), {534, 8, 75, 25}, Right);
+    btnDo->setToolTip(QStringLiteral("Decode (Ctrl+Return)"));
 
     connect(btnPaste, &QPushButton::clicked, this, &TfrmDecode::btnPasteClick);
     connect(btnRemSpaces, &QPushButton::clicked, this, &TfrmDecode::btnRemSpacesClick);
@@ -256,18 +282,25 @@ void TfrmDecode::SetAboutDialog(QDialog* dialog) {
     FAboutDialog = dialog;
 }
 
-// The clipboard's text replaces the input; a clipboard without text (or without
-// any data, as when nobody owns it) leaves the input empty.
+// The clipboard's text replaces the input, as one step to undo; a clipboard
+// without text (or without any data, as when nobody owns it) leaves the input
+// empty.
 void TfrmDecode::btnPasteClick() {
-    mmDie->SetText(QGuiApplication::clipboard()->text());
+    mmDie->selectAll();
+    mmDie->Paste(QGuiApplication::clipboard()->text());
 }
 
 void TfrmDecode::btnRemSpacesClick() {
-    // Every blank goes, and nothing else: tabs, line breaks, no-break spaces stay.
-    const QString text = mmDie->Text();
+    // Every blank goes, and nothing else: tabs, line breaks, no-break spaces
+    // stay. A text without blanks stays as it is, with its highlight.
+    const QString& text = mmDie->Text();
+    if (!text.contains(u' ')) {
+        return;
+    }
     const std::u16string cleaned = RemoveSpaces(std::u16string_view(
         reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
-    mmDie->SetText(QString::fromUtf16(cleaned.data(), static_cast<qsizetype>(cleaned.size())));
+    mmDie->selectAll();
+    mmDie->Paste(QString::fromUtf16(cleaned.data(), static_cast<qsizetype>(cleaned.size())));
 }
 
 void TfrmDecode::btnDoClick() {
@@ -311,12 +344,12 @@ void TfrmDecode::btnAboutClick() {
 }
 
 void TfrmDecode::FormShow() {
-    const int mode = ReadLastMode(FSettingsPath);
+    const int mode = ReadLastMode(FSettings);
     cbMode->setCurrentIndex(mode >= 0 && mode < cbMode->count() ? mode : -1);
 }
 
 void TfrmDecode::FormClose() {
-    WriteLastMode(FSettingsPath, cbMode->currentIndex());
+    WriteLastMode(FSettings, cbMode->currentIndex());
 }
 
 void TfrmDecode::showEvent(QShowEvent* event) {
@@ -330,6 +363,15 @@ void TfrmDecode::showEvent(QShowEvent* event) {
 void TfrmDecode::closeEvent(QCloseEvent* event) {
     FormClose();
     QWidget::closeEvent(event);
+}
+
+void TfrmDecode::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        btnDoClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace velquist::ui

@@ -1,8 +1,10 @@
 #pragma once
 
 // The main window: the message goes into the input area on top, the mode list
-// says how it is written, "Decode" writes the decoded text into the output area.
-// The input mode last used is kept in an INI file beside the executable.
+// says how it is written, "Decode" (or Ctrl+Return) writes the decoded text into
+// the output area. The input mode last used is kept in an INI file beside the
+// executable, or where that cannot be written (an installed program's folder),
+// in one of the same name in the user's configuration folder.
 
 #include "velquist/InputPrep.h"
 
@@ -33,12 +35,25 @@ TInputMode InputModeFromIndex(int index);
 // file's extension replaced by ".ini" (appended when it has none).
 QString SettingsPathFor(const QString& executablePath);
 
+// Where the input mode is kept. The file it is saved to is the one beside the
+// executable when that can be written (or made), else the user's; that file is
+// read first, then the other. So a program folder of one's own keeps its
+// setting beside the program, an installed program keeps each user's, and an
+// INI file beside an installed program gives the mode until a user picks one.
+struct TSettingsFiles {
+    QString Beside; // SettingsPathFor the executable
+    QString User;   // the same file name in the user's configuration folder
+};
+
+// The settings files of the program at `executablePath`, the user's in `userFolder`.
+TSettingsFiles SettingsFilesFor(const QString& executablePath, const QString& userFolder);
+
 class TfrmDecode : public QWidget {
     Q_OBJECT
 
 public:
-    // `settingsPath` is the INI file that keeps the input mode between runs.
-    explicit TfrmDecode(const QString& settingsPath, QWidget* parent = nullptr);
+    // `settings` are the INI files that keep the input mode between runs.
+    explicit TfrmDecode(TSettingsFiles settings, QWidget* parent = nullptr);
     ~TfrmDecode() override;
 
     // The About dialog that "About" shows; the window does not own it.
@@ -55,6 +70,8 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Ctrl+Return (or Ctrl+Enter) from any control decodes: none of them takes it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* CreateOptionPanel();
@@ -64,7 +81,7 @@ private:
     // The decode action, which may run out of memory.
     void Decode();
 
-    const QString FSettingsPath;
+    const TSettingsFiles FSettings;
     QPointer<QDialog> FAboutDialog;
     bool FShown = false;
 

@@ -1,9 +1,14 @@
 #include "InputArea.h"
 
+#include "InputMarks.h"
+
 #include <QAbstractTextDocumentLayout>
+#include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -12,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace velquist::ui {
 
@@ -23,6 +29,10 @@ constexpr int kContinuation = QTextFormat::UserProperty + 1;
 // About how many characters a paragraph of a long line holds; laying out one
 // paragraph of this length takes well under a millisecond.
 constexpr qsizetype kParagraphTarget = 4096;
+
+// A change of at most this many characters, inside a line of one paragraph,
+// is made where it happens; any other fills the whole document anew.
+constexpr qsizetype kLocalChange = kParagraphTarget;
 
 bool IsBreak(QChar c) {
     return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
@@ -36,6 +46,30 @@ qsizetype PieceEnd(const QString& text, qsizetype start, qsizetype end, qsizetyp
         ++pieceEnd;
     }
     return pieceEnd;
+}
+
+// The two texts without what they share at the start and at the end.
+TTextEdit Trimmed(TTextEdit edit) {
+    const auto removed = edit.Removed.size();
+    const auto inserted = edit.Inserted.size();
+    qsizetype front = 0;
+    while (front < std::min(removed, inserted) && edit.Removed[front] == edit.Inserted[front]) {
+        ++front;
+    }
+    qsizetype back = 0;
+    while (back < std::min(removed, inserted) - front &&
+           edit.Removed[removed - 1 - back] == edit.Inserted[inserted - 1 - back]) {
+        ++back;
+    }
+    return {edit.Offset + front, edit.Removed.mid(front, removed - front - back),
+            edit.Inserted.mid(front, inserted - front - back)};
+}
+
+// Makes `action` undo or redo `step` of the area, enabled when it can.
+void Rewire(QAction& action, TInputArea& area, void (TInputArea::*step)(), bool can) {
+    QObject::disconnect(&action, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(&action, &QAction::triggered, &area, step);
+    action.setEnabled(can);
 }
 
 } // namespace
@@ -57,11 +91,9 @@ QString WithPlainBreaks(const QString& text) {
 }
 
 TInputArea::TInputArea(QWidget* parent) : QPlainTextEdit(parent) {
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!FRefilling) {
-            emit InputChanged();
-        }
-    });
+    document()->setUndoRedoEnabled(false); // the area keeps a history of its own
+    FMarks = new TInputMarks(*this);
+    connect(document(), &QTextDocument::contentsChange, this, &TInputArea::DocumentChanged);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (!FRefilling) {
             emit CaretMoved();
@@ -73,78 +105,84 @@ bool TInputArea::IsContinuation(const QTextBlock& block) {
     return block.blockFormat().boolProperty(kContinuation);
 }
 
-QString TInputArea::Text() const {
-    return TextBetween(0, document()->characterCount() - 1);
-}
-
 QString TInputArea::TextBetween(int from, int to) const {
-    // The document's raw text has a paragraph separator between paragraphs: it
-    // becomes a line break, or goes where the next paragraph continues the line.
-    const QString raw = document()->toRawText();
-    to = std::min(to, static_cast<int>(raw.size()));
+    // A paragraph separator of the document is a line break, or nothing where
+    // the next paragraph continues the line.
+    to = std::min(to, document()->characterCount() - 1);
     QString text;
-    text.reserve(to - from);
-    int copied = from;
-    for (QTextBlock block = document()->findBlock(from).next();
-         block.isValid() && block.position() <= to; block = block.next()) {
-        const int separator = block.position() - 1;
-        text += QStringView(raw).mid(copied, separator - copied);
-        if (!IsContinuation(block)) {
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        const int start = block.position();
+        if (start > from && !IsContinuation(block)) {
             text += u'\n';
         }
-        copied = separator + 1;
+        const int begin = std::max(from, start) - start;
+        const int end = std::min(to, start + block.length() - 1) - start;
+        if (end > begin) {
+            text += QStringView(block.text()).mid(begin, end - begin);
+        }
     }
-    if (to > copied) {
-        text += QStringView(raw).mid(copied, to - copied);
-    }
-    // A line separator inside a paragraph (set by setPlainText) is a line break too.
+    // A line separator inside a paragraph is a line break too.
     text.replace(QChar::LineSeparator, u'\n');
     return text;
 }
 
-std::vector<qsizetype> TInputArea::Cuts() const {
-    std::vector<qsizetype> cuts;
+std::size_t TInputArea::CutsBefore(int position) const {
+    // The separator before the continuing paragraph of cut k stands at
+    // FCuts[k] + k: every line break before it is one position for one
+    // character, every cut one position for none.
+    std::size_t low = 0;
+    for (std::size_t high = FCuts.size(); low < high;) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (FCuts[middle] + static_cast<qsizetype>(middle) < position) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+qsizetype TInputArea::TextOffset(int position) const {
+    return position - static_cast<qsizetype>(CutsBefore(position));
+}
+
+int TInputArea::DocumentPosition(qsizetype offset) const {
+    const auto cuts = std::lower_bound(FCuts.begin(), FCuts.end(), offset);
+    return static_cast<int>(
+        std::min<qsizetype>(offset + (cuts - FCuts.begin()), document()->characterCount() - 1));
+}
+
+qsizetype TInputArea::MoveCuts(int position, int removed, qsizetype inserted) {
+    // The cuts whose separators stood in the positions removed go, the later
+    // ones move with the text after the change.
+    const auto first = FCuts.begin() + static_cast<std::ptrdiff_t>(CutsBefore(position));
+    const auto last = FCuts.begin() + static_cast<std::ptrdiff_t>(CutsBefore(position + removed));
+    const qsizetype lost = removed - (last - first);
+    const auto later = FCuts.erase(first, last);
+    std::for_each(later, FCuts.end(), [&](qsizetype& cut) { cut += inserted - lost; });
+    return lost;
+}
+
+void TInputArea::Reread() {
+    FCuts.clear();
     qsizetype offset = 0;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         if (block != document()->begin()) {
             if (IsContinuation(block)) {
-                cuts.push_back(offset);
+                FCuts.push_back(offset);
             } else {
                 ++offset; // the line break before it
             }
         }
         offset += block.length() - 1;
     }
-    return cuts;
-}
-
-qsizetype TInputArea::TextOffset(int position) const {
-    qsizetype offset = 0;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (block != document()->begin() && !IsContinuation(block)) {
-            ++offset; // the line break before it
-        }
-        if (position < block.position() + block.length()) {
-            return offset + (position - block.position());
-        }
-        offset += block.length() - 1;
+    const TTextEdit edit = Trimmed({0, FText, TextBetween(0, document()->characterCount())});
+    if (!edit.Removed.isEmpty() || !edit.Inserted.isEmpty()) {
+        edit.ApplyTo(FText);
+        FHistory.Record(edit, TTextHistory::TJoin::NewStep);
     }
-    return offset;
-}
-
-int TInputArea::DocumentPosition(qsizetype offset) const {
-    qsizetype remaining = offset;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (block != document()->begin() && !IsContinuation(block)) {
-            --remaining; // the line break before it
-        }
-        const int length = block.length() - 1;
-        if (remaining <= length) {
-            return block.position() + static_cast<int>(remaining);
-        }
-        remaining -= length;
-    }
-    return document()->characterCount() - 1;
+    FormatMarks(0, document()->characterCount() - 1, FText, 0);
 }
 
 qsizetype TInputArea::ParagraphLength() const {
@@ -161,7 +199,8 @@ qsizetype TInputArea::ParagraphLength() const {
     return row * std::max<qsizetype>(1, kParagraphTarget / row);
 }
 
-void TInputArea::Fill(const QString& text) {
+void TInputArea::Fill() {
+    const QScopedValueRollback changing(FChanging, true);
     const qsizetype paragraph = ParagraphLength();
     QTextBlockFormat continuation;
     continuation.setProperty(kContinuation, true);
@@ -173,18 +212,19 @@ void TInputArea::Fill(const QString& text) {
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
     cursor.setBlockFormat(QTextBlockFormat());
+    FCuts.clear();
     QTextBlock firstCut; // the first paragraph followed by a continuation
-    for (qsizetype lineStart = 0; lineStart <= text.size();) {
-        qsizetype lineEnd = text.indexOf(u'\n', lineStart);
+    for (qsizetype lineStart = 0; lineStart <= FText.size();) {
+        qsizetype lineEnd = FText.indexOf(u'\n', lineStart);
         if (lineEnd < 0) {
-            lineEnd = text.size();
+            lineEnd = FText.size();
         }
         if (lineStart > 0) {
             cursor.insertBlock(QTextBlockFormat());
         }
         for (qsizetype start = lineStart;;) {
-            const qsizetype end = PieceEnd(text, start, lineEnd, paragraph);
-            cursor.insertText(text.mid(start, end - start));
+            const qsizetype end = PieceEnd(FText, start, lineEnd, paragraph);
+            cursor.insertText(FText.mid(start, end - start));
             if (end >= lineEnd) {
                 break;
             }
@@ -192,6 +232,7 @@ void TInputArea::Fill(const QString& text) {
                 firstCut = cursor.block();
             }
             cursor.insertBlock(continuation);
+            FCuts.push_back(end);
             start = end;
         }
         lineStart = lineEnd + 1;
@@ -209,17 +250,154 @@ void TInputArea::Fill(const QString& text) {
             FRowLength = row;
             FRowWidth = width;
             if (paragraph % row != 0) {
-                Fill(text);
+                Fill();
+                return;
             }
         }
     }
+    FormatMarks(0, document()->characterCount() - 1, FText, 0);
 }
 
-void TInputArea::SetText(const QString& text) {
-    document()->setUndoRedoEnabled(false);
-    Fill(WithPlainBreaks(text));
-    document()->setUndoRedoEnabled(true);
-    moveCursor(QTextCursor::End);
+void TInputArea::FormatMarks(int from, int to, QStringView text, qsizetype offset) {
+    // The paragraphs at either end of a change may hold formats of their old
+    // text; those in between are new and have none.
+    const QTextBlock first = document()->findBlock(from);
+    FMarks->Format(first);
+    QTextBlock formatted = first;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (HasMark(text[i])) {
+            // The character's position: before the position of the offset after it.
+            const QTextBlock block = document()->findBlock(DocumentPosition(offset + i + 1) - 1);
+            if (block != formatted) {
+                FMarks->Format(block);
+                formatted = block;
+            }
+        }
+    }
+    const QTextBlock last = document()->findBlock(to);
+    if (last != formatted) {
+        FMarks->Format(last);
+    }
+}
+
+void TInputArea::ChangeDocument(const TTextEdit& edit) {
+    const int from = DocumentPosition(edit.Offset);
+    const int to = DocumentPosition(edit.Offset + edit.Removed.size());
+    // Where the paragraph after the change continues the line, a change of its
+    // length would leave it without whole rows: the lines are cut anew.
+    if (edit.Removed.size() > kLocalChange || edit.Inserted.size() > kLocalChange ||
+        IsContinuation(document()->findBlock(to).next())) {
+        Fill();
+        return;
+    }
+    const QScopedValueRollback changing(FChanging, true);
+    MoveCuts(from, to - from, edit.Inserted.size());
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const QStringList lines = edit.Inserted.split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        }
+        cursor.insertText(lines[i], QTextCharFormat());
+    }
+    cursor.endEditBlock();
+    FormatMarks(from, cursor.position(), edit.Inserted, edit.Offset);
+}
+
+void TInputArea::Change(const TTextEdit& edit, TTextHistory::TJoin join) {
+    edit.ApplyTo(FText);
+    FHistory.Record(edit, join);
+    FActionChanged = FActionDepth > 0;
+    Show(edit);
+}
+
+void TInputArea::Show(const TTextEdit& edit) {
+    ChangeDocument(edit);
+    QTextCursor cursor(document());
+    cursor.setPosition(DocumentPosition(edit.Offset + edit.Inserted.size()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    emit InputChanged();
+}
+
+TTextHistory::TJoin TInputArea::JoinOf(const TTextEdit& edit) const {
+    if (FActionDepth > 0 && FActionChanged) {
+        return TTextHistory::TJoin::SameAction;
+    }
+    return edit.Removed.isEmpty() && edit.Inserted.size() == 1 ? TTextHistory::TJoin::Typing
+                                                               : TTextHistory::TJoin::NewStep;
+}
+
+void TInputArea::DocumentChanged(int position, int removed, int added) {
+    if (FChanging) {
+        return;
+    }
+    // The document before `position` is as it was, so is the text before
+    // `offset`.
+    const qsizetype offset = TextOffset(position);
+    QString inserted = TextBetween(position, position + added);
+    const qsizetype lost = MoveCuts(position, removed, inserted.size());
+    const qsizetype length = FText.size() - lost + inserted.size();
+    if (offset + lost > FText.size() ||
+        length != document()->characterCount() - 1 - static_cast<qsizetype>(FCuts.size())) {
+        Reread(); // a change of another kind than the text area makes
+        emit InputChanged();
+        return;
+    }
+    FormatMarks(position, position + added, inserted, offset);
+    const TTextEdit edit = Trimmed({offset, FText.mid(offset, lost), std::move(inserted)});
+    if (edit.Removed.isEmpty() && edit.Inserted.isEmpty()) {
+        return; // formats only
+    }
+    edit.ApplyTo(FText);
+    FHistory.Record(edit, JoinOf(edit));
+    FActionChanged = FActionDepth > 0;
+    emit InputChanged();
+}
+
+void TInputArea::Paste(const QString& text) {
+    const QTextCursor selection = textCursor();
+    const qsizetype from = TextOffset(selection.selectionStart());
+    const qsizetype to = TextOffset(selection.selectionEnd());
+    const bool sameAction = FActionDepth > 0 && FActionChanged;
+    Change({from, FText.mid(from, to - from), WithPlainBreaks(text)},
+           sameAction ? TTextHistory::TJoin::SameAction : TTextHistory::TJoin::NewStep);
+    // A text that replaced all may share its characters with the clipboard's,
+    // and has no room to grow: copy it now, with room, rather than at the
+    // first key typed.
+    FText.reserve(FText.size() + kParagraphTarget);
+}
+
+void TInputArea::Undo() {
+    FHistory.Undo(FText, [this](const TTextEdit& edit) { Show(edit); });
+}
+
+void TInputArea::Redo() {
+    FHistory.Redo(FText, [this](const TTextEdit& edit) { Show(edit); });
+}
+
+template <typename TDispatch>
+bool TInputArea::AsOneAction(TDispatch dispatch) {
+    ++FActionDepth;
+    const bool handled = dispatch();
+    if (--FActionDepth == 0) {
+        FActionChanged = false;
+    }
+    return handled;
+}
+
+// A key press, a drop, a choice from the context menu: whatever changes one
+// event makes to the text is one step to undo.
+bool TInputArea::event(QEvent* event) {
+    return AsOneAction([&] { return QPlainTextEdit::event(event); });
+}
+
+bool TInputArea::viewportEvent(QEvent* event) {
+    return AsOneAction([&] { return QPlainTextEdit::viewportEvent(event); });
 }
 
 void TInputArea::Refill() {
@@ -227,7 +405,7 @@ void TInputArea::Refill() {
     {
         const QScopedValueRollback refilling(FRefilling, true);
         const qsizetype offset = TextOffset(textCursor().position());
-        SetText(Text());
+        Fill();
         QTextCursor cursor = textCursor();
         cursor.setPosition(DocumentPosition(offset));
         setTextCursor(cursor);
@@ -256,6 +434,14 @@ void TInputArea::keyPressEvent(QKeyEvent* event) {
         event->ignore(); // a message is one line unless pasted with its line breaks
         return;
     }
+    if (event->matches(QKeySequence::Undo)) {
+        Undo();
+        return;
+    }
+    if (event->matches(QKeySequence::Redo)) {
+        Redo();
+        return;
+    }
     // Backspace at the start of a continuing paragraph, or Delete at the end of
     // the paragraph before one, deletes the character beyond the cut, not the cut.
     QTextCursor cursor = textCursor();
@@ -277,6 +463,44 @@ void TInputArea::keyPressEvent(QKeyEvent* event) {
     QPlainTextEdit::keyPressEvent(event);
 }
 
+void TInputArea::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-undo")) {
+            Rewire(*action, *this, &TInputArea::Undo, CanUndo());
+        } else if (action->objectName() == QLatin1String("edit-redo")) {
+            Rewire(*action, *this, &TInputArea::Redo, CanRedo());
+        }
+    }
+    menu->exec(event->globalPos());
+}
+
+void TInputArea::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    painter.setFont(font());
+    const QRect region = event->rect();
+    const QTextCursor selection = textCursor();
+    const QRect caret = hasFocus() ? cursorRect() : QRect();
+    bool overCaret = false;
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF place = blockBoundingGeometry(block).translated(offset);
+        if (place.top() > region.bottom()) {
+            break;
+        }
+        if (place.bottom() >= region.top() && !block.layout()->formats().isEmpty()) {
+            overCaret =
+                FMarks->Paint(painter, block, place.topLeft(), selection, caret) || overCaret;
+        }
+    }
+    if (overCaret) {
+        // The area drew its caret before the marks: once more, over them.
+        painter.fillRect(caret.x(), caret.y(), cursorWidth(), caret.height(),
+                         palette().color(QPalette::Text));
+    }
+}
+
 bool TInputArea::canInsertFromMimeData(const QMimeData* source) const {
     return source != nullptr && source->hasText();
 }
@@ -284,24 +508,16 @@ bool TInputArea::canInsertFromMimeData(const QMimeData* source) const {
 // Every paste and drop comes here. A clipboard without an owner hands over data
 // without any format; it pastes nothing (the text area's own paste would crash).
 void TInputArea::insertFromMimeData(const QMimeData* source) {
-    if (source == nullptr || !source->hasText()) {
-        return;
+    if (source != nullptr && source->hasText()) {
+        Paste(source->text());
     }
-    const QString pasted = WithPlainBreaks(source->text());
-    const QTextCursor selection = textCursor();
-    const qsizetype from = TextOffset(selection.selectionStart());
-    const qsizetype to = TextOffset(selection.selectionEnd());
-    Fill(Text().replace(from, to - from, pasted)); // one step to undo
-    QTextCursor cursor(document());
-    cursor.setPosition(DocumentPosition(from + pasted.size()));
-    setTextCursor(cursor);
-    ensureCursorVisible();
 }
 
 QMimeData* TInputArea::createMimeDataFromSelection() const {
     const QTextCursor selection = textCursor();
+    const qsizetype from = TextOffset(selection.selectionStart());
     auto* data = new QMimeData; // the caller owns it
-    data->setText(TextBetween(selection.selectionStart(), selection.selectionEnd()));
+    data->setText(FText.mid(from, TextOffset(selection.selectionEnd()) - from));
     return data;
 }
 

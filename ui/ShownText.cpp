@@ -1,6 +1,9 @@
 #include "ShownText.h"
 
 #include "Cp1252.h"
+#include "Highlight.h"
+
+#include <QPalette>
 
 #include <algorithm>
 #include <array>
@@ -124,6 +127,14 @@ private:
 };
 
 } // namespace
+
+QColor MarkBackground(const QPalette& palette, const TShownMark& mark) {
+    if (mark.Kind == TMarkKind::Continuation) {
+        return palette.color(QPalette::Link);
+    }
+    const QColor text = palette.color(QPalette::Text);
+    return mark.Lighter ? Blend(text, palette.color(QPalette::Base), 0.4F) : text;
+}
 
 QStringView MarkOfByte(std::uint8_t byte) {
     if (byte < kControlNames.size()) {

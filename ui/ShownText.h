@@ -27,12 +27,15 @@
 // character for two bytes, and a continuation adds two characters (the line
 // break and "…") before the byte that begins the continued line.
 
+#include <QColor>
 #include <QString>
 
 #include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
+
+class QPalette;
 
 namespace velquist::ui {
 
@@ -60,6 +63,11 @@ struct TShownText {
     std::vector<TShownMark> Marks; // in the order of the text
     std::vector<qsizetype> Places; // where the characters of each byte asked for start
 };
+
+// The background of a mark in an area of `palette`, its text being in the
+// area's background colour: inverse video, lighter for the second of two marks
+// side by side, and the link colour for the continuation mark.
+QColor MarkBackground(const QPalette& palette, const TShownMark& mark);
 
 // The name or hex a byte shows as in a mark, empty for a byte shown as its
 // character (and for tab, CR and LF).

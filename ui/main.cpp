@@ -5,6 +5,7 @@
 #include "velquist/Version.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[]) {
     using namespace velquist::ui;
@@ -13,7 +14,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Velquist"));
     QApplication::setApplicationVersion(QString::fromLatin1(velquist::kVersion));
 
-    TfrmDecode frmDecode(SettingsPathFor(QApplication::applicationFilePath()));
+    TfrmDecode frmDecode(
+        SettingsFilesFor(QApplication::applicationFilePath(),
+                         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)));
     TfrmAbout frmAbout; // hidden until "About" is pressed
     frmDecode.SetAboutDialog(&frmAbout);
 

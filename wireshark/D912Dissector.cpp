@@ -434,8 +434,10 @@ TCaught AddMessage(tvbuff_t* tvb, packet_info* pinfo, proto_tree* tree, proto_it
     // The Info line only for those who see it: the packet list, or the tree.
     const bool showInfo = pinfo->cinfo != nullptr || (tree != nullptr && PTREE_DATA(tree)->visible);
     const std::string info = showInfo ? InfoLine(view) : std::string();
+    const std::optional<TPairing> paired = pairing.Find(id);
     return AddItemsCatching(TMessageItems{tvb, pinfo, tree, item, offset, message, &view,
-                                          pairing.Find(id), showInfo, info, id.Index == 0});
+                                          paired ? &*paired : nullptr, showInfo, info,
+                                          id.Index == 0});
 }
 
 // ---- Dissection ------------------------------------------------------------------

@@ -69,21 +69,7 @@ void WriteEscaped(std::string_view line, char* out) {
 }
 
 TPairingInput PairingInputOf(const TMessageView& view, std::chrono::nanoseconds time) {
-    TPairingInput input;
-    switch (view.Decoded.Type) {
-    case mtCustomerRequest: input.Role = TPairRole::Request; break;
-    case mtFunctionCommand: input.Role = TPairRole::Command; break;
-    case mtSolicited: input.Role = TPairRole::Status; break;
-    default: return input;
-    }
-    if (!view.Summary.Luno) {
-        input.Role = TPairRole::Other; // nothing to pair on
-        return input;
-    }
-    input.Luno = *view.Summary.Luno;
-    input.Mcn = view.Summary.Mcn;
-    input.Time = time;
-    return input;
+    return velquist::PairingInputOf(view.Decoded.Type, view.Summary, time);
 }
 
 } // namespace velquist::ws

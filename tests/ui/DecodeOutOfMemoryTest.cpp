@@ -79,7 +79,8 @@ void DecodeOutOfMemoryTest::outOfMemoryIsAnErrorLine() {
     QFETCH(QString, input);
 
     QTemporaryDir dir;
-    velquist::ui::TfrmDecode window(dir.filePath(QStringLiteral("velquist.ini")));
+    velquist::ui::TfrmDecode window({dir.filePath(QStringLiteral("velquist.ini")),
+                                     dir.filePath(QStringLiteral("user/velquist.ini"))});
     auto& output = *window.findChild<QPlainTextEdit*>(QStringLiteral("mmDieDecoded"));
     auto& decode = *window.findChild<QPushButton*>(QStringLiteral("btnDo"));
     auto& modes = *window.findChild<QComboBox*>(QStringLiteral("cbMode"));
@@ -87,7 +88,8 @@ void DecodeOutOfMemoryTest::outOfMemoryIsAnErrorLine() {
     output.setPlainText(QStringLiteral("earlier text"));
 
     modes.setCurrentIndex(mode);
-    inputArea.SetText(input);
+    inputArea.selectAll();
+    inputArea.Paste(input);
     {
         const TLargeAllocationsFail failing;
         QTest::mouseClick(&decode, Qt::LeftButton);

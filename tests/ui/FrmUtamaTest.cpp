@@ -133,6 +133,7 @@ private slots:
     void editingAcrossCutsKeepsTheText();
     void enterInsertsNoLineBreak_data();
     void enterInsertsNoLineBreak();
+    void ctrlReturnDecodes();
 
     void settingsPathBesideExecutable_data();
     void settingsPathBesideExecutable();
@@ -140,6 +141,8 @@ private slots:
     void modeSurvivesRestart();
     void settingsErrorsSwallowed_data();
     void settingsErrorsSwallowed();
+    void settingsBesideOrTheUsers_data();
+    void settingsBesideOrTheUsers();
 
     void startLayout();
     void minimumSize();
@@ -388,8 +391,8 @@ void FrmUtamaTest::removeSpaces() {
     QFETCH(QString, cleaned);
 
     TWindow window;
-    window.Input().setPlainText(input);
-    QTest::mouseClick(&window.Get<QPushButton>("btnRemSpaces"), Qt::LeftButton);
+    window.SetInput(input);
+    window.Press("btnRemSpaces");
     QCOMPARE(window.InputLines(), cleaned);
 }
 
@@ -408,7 +411,7 @@ void FrmUtamaTest::pasteReplacesInput() {
     QFETCH(QString, input);
 
     TWindow window;
-    window.Input().setPlainText(QStringLiteral("earlier\ntext"));
+    window.SetInput(QStringLiteral("earlier\ntext"));
     QGuiApplication::clipboard()->setText(clipboard);
     QTest::mouseClick(&window.Get<QPushButton>("btnPaste"), Qt::LeftButton);
     QCOMPARE(window.InputLines(), input);
@@ -436,10 +439,7 @@ void FrmUtamaTest::pasteWithoutClipboardData() {
 
     TWindow window;
     window.Form.show();
-    window.Input().setPlainText(QStringLiteral("earlier"));
-    QTextCursor end = window.Input().textCursor();
-    end.movePosition(QTextCursor::End);
-    window.Input().setTextCursor(end);
+    window.SetInput(QStringLiteral("earlier")); // the caret after it
     if (cleared) {
         QGuiApplication::clipboard()->clear();
     } else {
@@ -457,7 +457,7 @@ void FrmUtamaTest::pasteWithoutClipboardData() {
 }
 
 // A long pasted line is kept in paragraphs of whole display rows, so it shows
-// quickly and wraps as one line, and it decodes exactly as the same text in one.
+// quickly and wraps as one line, and it decodes exactly as the text pasted.
 void FrmUtamaTest::longPastedLineWrapsAsOneLine() {
     const QString line = QStringLiteral("41").repeated(20000);
     TWindow window;
@@ -469,12 +469,10 @@ void FrmUtamaTest::longPastedLineWrapsAsOneLine() {
     QVERIFY(CutsEndFullRows(window.Input()));
 
     QTest::mouseClick(&window.Get<QPushButton>("btnDo"), Qt::LeftButton);
-    const QString decoded = window.Output().toPlainText();
-    TWindow oneParagraph;
-    oneParagraph.Decode(0, line + QStringLiteral("\nABCD"));
-    QCOMPARE(oneParagraph.Input().document()->blockCount(), 2);
-    QCOMPARE(decoded, oneParagraph.Output().toPlainText());
-    QVERIFY(decoded.endsWith(QStringLiteral("41 41 00 AB CD\n")));
+    const std::string listing =
+        "mtUnknown\r\nDieField[0] = " + QByteArray("41 ").repeated(20000).toStdString() +
+        "00 AB CD\r\n";
+    QCOMPARE(window.Output().toPlainText(), velquist::ui::ShowBytes(listing).Text);
 
     // Wider rows: the line is cut again to whole rows, its text unchanged.
     window.Form.resize(window.Form.width() + 123, window.Form.height());
@@ -555,6 +553,26 @@ void FrmUtamaTest::enterInsertsNoLineBreak() {
     QCOMPARE(window.Output().toPlainText(), QString());
 }
 
+// Ctrl+Return (Ctrl+Enter on the keypad) decodes, whichever control has the
+// focus, and changes nothing else.
+void FrmUtamaTest::ctrlReturnDecodes() {
+    for (const char* control :
+         {"mmDie", "mmDieDecoded", "btnPaste", "btnRemSpaces", "cbMode", "btnDo", "btnAbout"}) {
+        for (const auto& [key, modifiers] : {std::pair(Qt::Key_Return, Qt::ControlModifier),
+                                             std::pair(Qt::Key_Enter, Qt::KeypadModifier)}) {
+            TWindow window;
+            window.Mode().setCurrentIndex(2);
+            window.SetInput(QStringLiteral("1~001~002~3"));
+            QWidget& focus = window.Get<QWidget>(control);
+            focus.setFocus();
+            QTest::keyClick(&focus, key, Qt::ControlModifier | modifiers);
+            QVERIFY2(window.Output().toPlainText() == kOperationalCommand, control);
+            QCOMPARE(window.InputLines(), QStringLiteral("1~001~002~3"));
+            QCOMPARE(window.Form.focusWidget(), &focus);
+        }
+    }
+}
+
 void FrmUtamaTest::settingsPathBesideExecutable_data() {
     QTest::addColumn<QString>("executable");
     QTest::addColumn<QString>("settings");
@@ -569,10 +587,15 @@ void FrmUtamaTest::settingsPathBesideExecutable_data() {
         << QStringLiteral("/x/velquist.test.bin") << QStringLiteral("/x/velquist.test.ini");
 }
 
+// The user's settings file has the name of the one beside the executable.
 void FrmUtamaTest::settingsPathBesideExecutable() {
     QFETCH(QString, executable);
     QFETCH(QString, settings);
     QCOMPARE(SettingsPathFor(executable), settings);
+    const auto files =
+        velquist::ui::SettingsFilesFor(executable, QStringLiteral("/home/u/.config"));
+    QCOMPARE(files.Beside, settings);
+    QCOMPARE(files.User, QStringLiteral("/home/u/.config/") + QFileInfo(settings).fileName());
 }
 
 void FrmUtamaTest::modeSurvivesRestart_data() {
@@ -616,11 +639,13 @@ void FrmUtamaTest::modeSurvivesRestart() {
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("velquist.ini"));
+    const velquist::ui::TSettingsFiles files{path,
+                                             dir.filePath(QStringLiteral("user/velquist.ini"))};
     if (!stored.isNull()) {
         WriteFile(path, stored);
     }
     {
-        TWindow first(path);
+        TWindow first(files);
         QCOMPARE(first.Mode().currentIndex(), 0); // as created, before the window shows
         first.Form.show();
         QCOMPARE(first.Mode().currentIndex(), shown);
@@ -629,8 +654,9 @@ void FrmUtamaTest::modeSurvivesRestart() {
         QVERIFY(first.Form.close());
     }
     QCOMPARE(FileLines(path), saved);
+    QVERIFY(!QFileInfo::exists(files.User));
 
-    TWindow second(path);
+    TWindow second(files);
     second.Form.show();
     QCOMPARE(second.Mode().currentIndex(), picked);
 }
@@ -643,7 +669,8 @@ void FrmUtamaTest::settingsErrorsSwallowed_data() {
     QTest::newRow("folder of the path is a file") << TBadSettings::FileAsFolder;
 }
 
-// Nothing is reported and the window works on: mode 0 at start, closing closes.
+// Nothing is reported and the window works on: mode 0 at start, closing
+// closes, though the user's settings file cannot be written either.
 void FrmUtamaTest::settingsErrorsSwallowed() {
     QFETCH(TBadSettings, bad);
 
@@ -657,20 +684,79 @@ void FrmUtamaTest::settingsErrorsSwallowed() {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("velquist.ini")));
         break;
     case TBadSettings::FileAsFolder:
-        WriteFile(dir.filePath(QStringLiteral("file")), QByteArrayLiteral("a file"));
         path = dir.filePath(QStringLiteral("file/velquist.ini"));
         break;
     }
+    WriteFile(dir.filePath(QStringLiteral("file")), QByteArrayLiteral("a file"));
+    const QString user = dir.filePath(QStringLiteral("file/user/velquist.ini"));
 
-    TWindow window(path);
+    TWindow window({path, user});
     window.Form.show();
     QCOMPARE(window.Mode().currentIndex(), 0);
     window.Mode().setCurrentIndex(2);
     QVERIFY(window.Form.close());
     QVERIFY(!window.Form.isVisible());
-    if (bad != TBadSettings::GarbageFile) {
-        QVERIFY(!QFileInfo(path).isFile());
+    QCOMPARE(QFileInfo(path).isFile(), bad == TBadSettings::GarbageFile);
+}
+
+void FrmUtamaTest::settingsBesideOrTheUsers_data() {
+    QTest::addColumn<bool>("besideWritable");
+    QTest::addColumn<QByteArray>("besideFile"); // null: none
+    QTest::addColumn<QByteArray>("userFile");   // null: none
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("picked");
+
+    const QByteArray one = QByteArrayLiteral("[Settings]\nLastMode=1\n");
+    const QByteArray two = QByteArrayLiteral("[Settings]\nLastMode=2\n");
+    QTest::newRow("beside read first, saved beside") << true << one << two << 1 << 0;
+    QTest::newRow("none beside: the user's read, saved beside")
+        << true << QByteArray() << two << 2 << 1;
+    QTest::newRow("beside cannot be written: the user's read and saved")
+        << false << QByteArray() << two << 2 << 1;
+    QTest::newRow("beside cannot be written, none stored: the user's made")
+        << false << QByteArray() << QByteArray() << 0 << 2;
+}
+
+// The mode is saved beside the executable where that can be written, else in
+// the user's configuration folder (made when missing); the file it is saved in
+// is read first. The other file stays as it was.
+void FrmUtamaTest::settingsBesideOrTheUsers() {
+    QFETCH(bool, besideWritable);
+    QFETCH(QByteArray, besideFile);
+    QFETCH(QByteArray, userFile);
+    QFETCH(int, shown);
+    QFETCH(int, picked);
+
+    QTemporaryDir dir;
+    WriteFile(dir.filePath(QStringLiteral("file")), QByteArrayLiteral("a file"));
+    const velquist::ui::TSettingsFiles files{
+        dir.filePath(besideWritable ? QStringLiteral("velquist.ini")
+                                    : QStringLiteral("file/velquist.ini")), // in a file
+        dir.filePath(QStringLiteral("config/velquist/velquist.ini"))};
+    if (!besideFile.isNull()) {
+        WriteFile(files.Beside, besideFile);
     }
+    if (!userFile.isNull()) {
+        QVERIFY(QDir().mkpath(QFileInfo(files.User).path()));
+        WriteFile(files.User, userFile);
+    }
+    const QString& saved = besideWritable ? files.Beside : files.User;
+    const QString& other = besideWritable ? files.User : files.Beside;
+    const QStringList otherBefore = FileLines(other);
+    {
+        TWindow first(files);
+        first.Form.show();
+        QCOMPARE(first.Mode().currentIndex(), shown);
+        first.Mode().setCurrentIndex(picked);
+        QVERIFY(first.Form.close());
+    }
+    QCOMPARE(FileLines(saved), (QStringList{QStringLiteral("[Settings]"),
+                                            QStringLiteral("LastMode=%1").arg(picked)}));
+    QCOMPARE(FileLines(other), otherBefore);
+
+    TWindow second(files);
+    second.Form.show();
+    QCOMPARE(second.Mode().currentIndex(), picked);
 }
 
 void FrmUtamaTest::startLayout() {
@@ -712,7 +798,7 @@ void FrmUtamaTest::startLayout() {
     // A long line wraps in the input area and runs on in the output area, which
     // has the vertical scroll bar.
     const QString longLine(300, u'4');
-    window.Input().setPlainText(longLine);
+    window.SetInput(longLine);
     window.Output().setPlainText(longLine);
     QVERIFY(window.Input().document()->firstBlock().layout()->lineCount() > 1);
     QCOMPARE(window.Output().document()->firstBlock().layout()->lineCount(), 1);
@@ -769,17 +855,18 @@ void FrmUtamaTest::rightAnchoredControlsFollowResize() {
     QCOMPARE(window.PlaceOf("mmDieDecoded").height(), outputHeight);
 }
 
+// The focus is asked of the window itself: whether it becomes the active
+// window is up to the window manager, and there may be none.
 void FrmUtamaTest::tabOrder() {
     TWindow window;
     window.Form.show();
-    window.Form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window.Form));
     window.Input().setFocus();
+    QCOMPARE(window.Form.focusWidget(), &window.Input());
 
     QStringList visited;
     for (int i = 0; i < 7; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(window.Form.focusWidget(), Qt::Key_Tab);
+        visited << window.Form.focusWidget()->objectName();
     }
     QCOMPARE(visited, (QStringList{QStringLiteral("mmDieDecoded"), QStringLiteral("btnAbout"),
                                    QStringLiteral("btnRemSpaces"), QStringLiteral("btnPaste"),

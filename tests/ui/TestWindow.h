@@ -1,7 +1,8 @@
 #pragma once
 
-// The main window as the window's tests drive it: its settings file in a
-// folder of its own, its controls found by name.
+// The main window as the window's tests drive it: its settings files in a
+// folder of its own, its controls found by name, its input set as a paste sets
+// it.
 
 #include "FrmUtama.h"
 #include "InputArea.h"
@@ -12,12 +13,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// Puts the area's caret at `position`, selecting from `anchor` when one is given.
+inline void PutCaret(QPlainTextEdit& area, int position, int anchor = -1) {
+    QTextCursor cursor(area.document());
+    cursor.setPosition(anchor < 0 ? position : anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    area.setTextCursor(cursor);
+}
+
 class TWindow {
 public:
-    TWindow() : Form(SettingsPath()) {}
-    explicit TWindow(const QString& settingsPath) : Form(settingsPath) {}
+    TWindow() : Form(Settings()) {}
+    explicit TWindow(const velquist::ui::TSettingsFiles& settings) : Form(settings) {}
 
-    QString SettingsPath() const { return Dir.filePath(QStringLiteral("velquist.ini")); }
+    velquist::ui::TSettingsFiles Settings() const {
+        return {Dir.filePath(QStringLiteral("velquist.ini")),
+                Dir.filePath(QStringLiteral("user/velquist.ini"))};
+    }
 
     template <class T>
     T& Get(const char* name) {
@@ -35,10 +47,18 @@ public:
     // The input area's text, one "\n" for every line break, as typed.
     QString InputLines() { return Input().Text(); }
 
+    // Replaces the input with `text` as pasting over all of it does.
+    void SetInput(const QString& text) {
+        Input().selectAll();
+        Input().Paste(text);
+    }
+
+    void Press(const char* button) { QTest::mouseClick(&Get<QPushButton>(button), Qt::LeftButton); }
+
     void Decode(int mode, const QString& input) {
         Mode().setCurrentIndex(mode);
-        Input().setPlainText(input);
-        QTest::mouseClick(&Get<QPushButton>("btnDo"), Qt::LeftButton);
+        SetInput(input);
+        Press("btnDo");
     }
 
     // Where a control sits in the window's client area.

@@ -104,12 +104,11 @@ void UFrmAboutTest::keysPressDismiss() {
 
     TfrmAbout about;
     about.open();
-    QVERIFY(QTest::qWaitForWindowActive(&about));
     auto& dismiss = Get<QPushButton>(about, "btnDismiss");
     if (byMouse) {
         QTest::mouseClick(&dismiss, Qt::LeftButton);
     } else {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QTest::keyClick(about.focusWidget(), Qt::Key(key)); // the dialog's focus: OK
     }
     QVERIFY(!about.isVisible());
     QCOMPARE(about.result(), int(QDialog::Accepted));

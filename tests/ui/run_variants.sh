@@ -12,8 +12,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 build=${1:-build}
-tests=(Cp1252Test ShownTextTest TextPlacesTest IniFileTest FrmUtamaTest HighlightTest UFrmAboutTest
-    DecodeOutOfMemoryTest)
+tests=(Cp1252Test ShownTextTest TextPlacesTest IniFileTest InputAreaTest FrmUtamaTest HighlightTest UFrmAboutTest
+    DecodeOutOfMemoryTest WindowCliTest)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0

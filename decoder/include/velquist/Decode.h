@@ -112,6 +112,12 @@ struct TDecodeResult {
     }
 };
 
+// The message with each byte that card data masking hides (TDecodeOptions::
+// MaskCardData) replaced by "*": the digits of a consumer request's track-2
+// data that the mask hides, every digit of its track-3 data and every character
+// of its PIN buffer. Other messages come back unchanged.
+std::string MaskCardBytes(std::string_view message, TDMsgType type);
+
 // Decodes one message. Never throws: running out of memory is an error like any
 // other ("Out of memory"), and a text is never returned cut short.
 TDecodeResult DecodeMessage(std::string_view message, const TDecodeOptions& options = {});
