@@ -52,8 +52,17 @@ std::wstring Wide(const std::string& utf8) {
     return wide;
 }
 
+bool IsFolder(const std::string& utf8Path) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(utf8Path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 int OpenForReading(const std::string& utf8Path) {
-    return ::_wopen(Wide(utf8Path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    const int fd = ::_wopen(Wide(utf8Path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0 && errno == EACCES && IsFolder(utf8Path)) {
+        errno = EISDIR; // as POSIX systems say of a folder read as a file
+    }
+    return fd;
 }
 
 std::ptrdiff_t ReadSome(int fd, char* into, std::size_t size) {
@@ -170,6 +179,20 @@ std::optional<std::size_t> TInputFile::BytesLeft() const noexcept {
 std::ptrdiff_t TInputFile::Read(char* into, std::size_t size) noexcept {
     return Uninterrupted([&] { return ReadSome(FFd, into, size); });
 }
+
+#ifdef _WIN32
+int OpenErrno(const std::string& utf8Path, unsigned long windowsError) {
+    switch (windowsError) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE: return ENOENT;
+    case ERROR_ACCESS_DENIED: return IsFolder(utf8Path) ? EISDIR : EACCES;
+    case ERROR_SHARING_VIOLATION: return EACCES;
+    default: return 0;
+    }
+}
+#endif
 
 std::ptrdiff_t WriteStandardOutput(std::string_view data) noexcept {
     return Uninterrupted([&] { return WriteSome(kStandardOutput, data.data(), data.size()); });

@@ -53,6 +53,13 @@ private:
     bool FOwned;
 };
 
+#ifdef _WIN32
+// The errno with which a POSIX system refuses to open `utf8Path` for reading,
+// from Windows' error code (a missing file ENOENT, a folder EISDIR, no right to
+// it EACCES), so that the messages are the same; 0 for any other error.
+int OpenErrno(const std::string& utf8Path, unsigned long windowsError);
+#endif
+
 // Writes some of `data` to standard output, all of it where the system takes it
 // in one piece: how many bytes, or -1 with errno set. An interrupted write is
 // tried again.

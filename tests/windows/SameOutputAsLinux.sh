@@ -73,6 +73,9 @@ same "decode error" empty --mode string --text '1~001'
 same "JSON of a decode error" empty --json --mode string --text '22~000~'
 same "usage error" empty --bogus
 same "missing file" empty missing.txt
+same "folder as the file" empty .
+same "trace, missing file" empty --trace missing.log
+same "trace, folder" empty --trace .
 same "version" empty --version
 same "help" empty --help
 same "empty input" empty
