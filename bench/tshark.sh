@@ -20,7 +20,7 @@ build=${1:-build}
 runs=${2:-5}
 plugin="$build/wireshark/d912.so"
 generator="$build/wireshark/velquist-d912-capture"
-[ -f "$plugin" ] && [ -x "$generator" ] || {
+[ -f "$plugin" ] && [ -x "$generator" ] && [ -f "$build/wireshark/personal-plugin-dir" ] || {
     echo "no $plugin or $generator: build the project with Wireshark's development files first" >&2
     exit 2
 }
@@ -29,8 +29,10 @@ command -v tshark >/dev/null || { echo "tshark is missing (Debian package tshark
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/.local/lib/wireshark/plugins/4.0/epan" "$home/no-system-plugins"
-cp "$plugin" "$home/.local/lib/wireshark/plugins/4.0/epan/"
+# The plugin folder of the Wireshark the build found (plugins/<major.minor>/epan).
+plugins="$home/$(cat "$build/wireshark/personal-plugin-dir")"
+mkdir -p "$plugins" "$home/no-system-plugins"
+cp "$plugin" "$plugins/"
 messages=100000
 "$generator" --messages $messages --conversations 20 --port 7001 "$home/capture.pcap" > /dev/null
 chmod -R a+rX "$home"

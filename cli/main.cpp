@@ -7,6 +7,7 @@
 
 #include "CliOptions.h"
 #include "Heap.h"
+#include "Io.h"
 #include "JsonOutput.h"
 #include "TraceCommand.h"
 #include "velquist/InputPrep.h"
@@ -14,17 +15,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fcntl.h>
 #include <limits>
 #include <new>
 #include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -67,16 +64,6 @@ void PrepareHeapForInput(std::size_t size) {
     platform::PrepareHeap(std::min(size, kLargest) * kHeapPerInputByte);
 }
 
-// The bytes left to read in a regular file; nothing for a stream.
-std::optional<std::size_t> BytesLeftInFile(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        return std::nullopt;
-    }
-    const off_t at = std::max<off_t>(::lseek(fd, 0, SEEK_CUR), 0);
-    return info.st_size > at ? static_cast<std::size_t>(info.st_size - at) : 0;
-}
-
 // The size of the input buffer once `used` bytes fill it: a regular file's size
 // and one byte more, to see its end with the next read; for a stream a first
 // piece, then a large input.
@@ -90,11 +77,11 @@ std::size_t NextBufferSize(std::size_t used, std::optional<std::size_t> fileByte
     return std::max(2 * used, kLargeStreamSize);
 }
 
-// All bytes of `fd`: a regular file with one read into a buffer of its size. The
+// All bytes of `file`: a regular file with one read into a buffer of its size. The
 // heap is made ready for the decode of the input before the buffer takes its
 // memory. False with errno set on a read error.
-bool ReadAll(int fd, std::string& data) {
-    const std::optional<std::size_t> fileBytes = BytesLeftInFile(fd);
+bool ReadAll(platform::TInputFile& file, std::string& data) {
+    const std::optional<std::size_t> fileBytes = file.BytesLeft();
     std::size_t used = 0;
     for (;;) {
         if (used == data.size()) {
@@ -104,14 +91,11 @@ bool ReadAll(int fd, std::string& data) {
             }
             data.resize(size);
         }
-        const ssize_t got = ::read(fd, data.data() + used, data.size() - used);
+        const std::ptrdiff_t got = file.Read(data.data() + used, data.size() - used);
         if (got == 0) {
             break;
         }
         if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return false;
         }
         used += static_cast<std::size_t>(got);
@@ -119,22 +103,6 @@ bool ReadAll(int fd, std::string& data) {
     data.resize(used);
     return true;
 }
-
-class TFile {
-public:
-    explicit TFile(const std::string& path) : FFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    TFile(const TFile&) = delete;
-    TFile& operator=(const TFile&) = delete;
-    ~TFile() {
-        if (FFd >= 0) {
-            ::close(FFd);
-        }
-    }
-    int Fd() const { return FFd; }
-
-private:
-    int FFd;
-};
 
 // The input's bytes: TEXT, the contents of FILE or standard input. False with
 // `problem` set when they cannot be read.
@@ -144,14 +112,14 @@ bool ReadInput(const cli::TCliOptions& options, std::string& input, std::string&
         return true;
     }
     if (!options.File || *options.File == "-") {
-        if (!ReadAll(STDIN_FILENO, input)) {
+        if (platform::TInputFile in = platform::TInputFile::StandardInput(); !ReadAll(in, input)) {
             problem = std::string("cannot read standard input: ") + std::strerror(errno);
             return false;
         }
         return true;
     }
-    const TFile file(*options.File);
-    if (file.Fd() < 0 || !ReadAll(file.Fd(), input)) {
+    platform::TInputFile file(*options.File);
+    if (!file.IsOpen() || !ReadAll(file, input)) {
         problem = "cannot read '" + *options.File + "': " + std::strerror(errno);
         return false;
     }
@@ -162,10 +130,7 @@ bool ReadInput(const cli::TCliOptions& options, std::string& input, std::string&
 // it whole. False with errno set when it cannot.
 bool WriteOut(std::string_view data) {
     while (!data.empty()) {
-        const ssize_t put = ::write(STDOUT_FILENO, data.data(), data.size());
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::ptrdiff_t put = platform::WriteStandardOutput(data);
         if (put <= 0) {
             errno = put == 0 ? EIO : errno;
             return false;
@@ -175,8 +140,8 @@ bool WriteOut(std::string_view data) {
     return true;
 }
 
-int Run(int argc, char** argv) {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& arguments) {
+    const std::vector<std::string_view> args(arguments.begin(), arguments.end());
     const auto parsed = cli::ParseArguments(args);
     if (!parsed.Error.empty()) {
         return UsageError(parsed.Error);
@@ -224,16 +189,16 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A reader that goes away (`velquist-decode ... | head -c 10`) makes a write
-    // fail with EPIPE, reported like any other output failure, instead of ending
-    // the program silently by the signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    // Bytes in and out unchanged. A reader that goes away (`velquist-decode ... |
+    // head -c 10`) makes a write fail with EPIPE, reported like any other output
+    // failure, instead of ending the program silently by the signal.
+    platform::UseByteStreams();
     // The decoder builds a few strings of the input's size one after another;
     // keep freed memory in the heap for the next one instead of handing it back
     // to the system and taking fresh pages again.
     platform::KeepFreedMemory();
     try {
-        return Run(argc, argv);
+        return Run(platform::Arguments(argc, argv));
     } catch (const std::bad_alloc&) {
         // Reading or preparing an input larger than memory.
         std::fputs("Error: Out of memory\n", stderr);

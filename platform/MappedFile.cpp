@@ -1,7 +1,10 @@
 #include "MappedFile.h"
 
+#include "Io.h"
+
 #ifdef _WIN32
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -107,7 +110,9 @@ bool TMappedFile::Open(const std::string& path, std::string& problem) {
     const THandle file{CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (file.Handle == INVALID_HANDLE_VALUE) {
-        problem = SystemMessage(GetLastError());
+        const DWORD error = GetLastError();
+        const int posixError = OpenErrno(path, error);
+        problem = posixError != 0 ? std::strerror(posixError) : SystemMessage(error);
         return false;
     }
     LARGE_INTEGER size{};

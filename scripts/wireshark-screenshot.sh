@@ -14,7 +14,8 @@ velquist_install_missing $VELQUIST_SCREENSHOT_PACKAGES
 build=${1:-build}
 plugin="$build/wireshark/d912.so"
 generator="$build/wireshark/velquist-d912-capture"
-[ -f "$plugin" ] && [ -x "$generator" ] || { echo "build the plugin first (scripts/test.sh)" >&2; exit 2; }
+[ -f "$plugin" ] && [ -x "$generator" ] && [ -f "$build/wireshark/personal-plugin-dir" ] ||
+    { echo "build the plugin first (scripts/test.sh)" >&2; exit 2; }
 
 # A home of its own: the plugin, Decode As for the host's port, the layout.
 home=$(mktemp -d)
@@ -26,8 +27,10 @@ cleanup() {
     rm -rf "$home"
 }
 trap cleanup EXIT
-mkdir -p "$home/.local/lib/wireshark/plugins/4.0/epan" "$home/.config/wireshark"
-cp "$plugin" "$home/.local/lib/wireshark/plugins/4.0/epan/"
+# The plugin folder of the Wireshark the build found (plugins/<major.minor>/epan).
+plugins="$home/$(cat "$build/wireshark/personal-plugin-dir")"
+mkdir -p "$plugins" "$home/.config/wireshark"
+cp "$plugin" "$plugins/"
 "$generator" --messages 24 --conversations 2 --port 7001 "$home/atm.pcap" > /dev/null
 cat > "$home/.config/wireshark/decode_as_entries" <<'END'
 decode_as_entry: tcp.port,7001,(none),D912

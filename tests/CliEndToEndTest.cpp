@@ -253,6 +253,11 @@ protected:
 #ifdef VELQUIST_ASAN
         GTEST_SKIP() << "AddressSanitizer's shadow memory needs more address space than any limit";
 #endif
+        if (!kCanLimitAddressSpace) {
+            GTEST_SKIP()
+                << "these cases need a limit on the program's address space, which Windows "
+                   "cannot set (a job object limits committed memory instead)";
+        }
     }
 
     static TProcessResult DecodeWithin(std::size_t limit, std::vector<std::string> args,

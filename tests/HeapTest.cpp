@@ -8,9 +8,11 @@
 
 #include <cstdlib>
 
-#if defined(__GLIBC__) && defined(__linux__) && __GLIBC_PREREQ(2, 33)
+#if defined(__GLIBC__) && defined(__linux__)
+#if __GLIBC_PREREQ(2, 33)
 #include <malloc.h>
 #define VELQUIST_HEAP_TUNED 1
+#endif
 #endif
 #if defined(__SANITIZE_ADDRESS__)
 #undef VELQUIST_HEAP_TUNED // AddressSanitizer brings its own allocator

@@ -14,6 +14,7 @@
 #include "D912Dissector.h"
 
 #include "MessageView.h"
+#include "WiresharkCompat.h"
 #include "velquist/Framing.h"
 #include "velquist/Pairing.h"
 
@@ -73,7 +74,7 @@ dissector_handle_t d912_handle = nullptr;
 
 // Preferences, written by Wireshark's preference code.
 gint pref_framing = static_cast<gint>(TFraming::Be16);
-gboolean pref_mask_card_data = FALSE;
+ws::TPrefBool pref_mask_card_data = FALSE;
 
 const enum_val_t kFramingValues[] = {
     {"be16", "2-byte length, big-endian", static_cast<gint>(TFraming::Be16)},
@@ -141,8 +142,7 @@ const char* Shown(packet_info* pinfo, const char* utf8) {
     });
     return plain && text.size() <= kLabelBytes
                ? utf8
-               : format_text_wsp(pinfo->pool, reinterpret_cast<const guchar*>(utf8),
-                                 std::min(text.size(), kLabelBytes));
+               : ws::FormatTextWsp(pinfo->pool, utf8, std::min(text.size(), kLabelBytes));
 }
 
 // A table of the library's codes as a value string of Wireshark's, so that a
@@ -183,7 +183,7 @@ guint32 NextMessageIndex(packet_info* pinfo) {
     return (*count)++;
 }
 
-gboolean DestroyPairing(wmem_allocator_t*, wmem_cb_event_t, void* pairing) {
+ws::TWmemCallbackResult DestroyPairing(wmem_allocator_t*, wmem_cb_event_t, void* pairing) {
     std::destroy_at(static_cast<TConversationPairing*>(pairing));
     return FALSE;
 }

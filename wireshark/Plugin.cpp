@@ -1,8 +1,10 @@
 // What Wireshark looks for in a plugin: its version, the Wireshark version it was
-// built for, and the function that registers what it brings. These must be C
-// symbols, and the only ones the plugin exports.
+// built for, the function that registers what it brings and, where Wireshark
+// asks, the one that says what that is. These must be C symbols, and the only
+// ones the plugin exports.
 
 #include "D912Dissector.h"
+#include "WiresharkCompat.h"
 
 #define WS_BUILD_DLL
 #include <epan/proto.h>
@@ -17,6 +19,9 @@ WS_DLL_PUBLIC const gchar plugin_version[];
 WS_DLL_PUBLIC const int plugin_want_major;
 WS_DLL_PUBLIC const int plugin_want_minor;
 WS_DLL_PUBLIC void plugin_register(void);
+#ifdef VELQUIST_WS_PLUGIN_DESCRIBE
+WS_DLL_PUBLIC uint32_t plugin_describe(void);
+#endif
 }
 
 const gchar plugin_version[] = VELQUIST_PLUGIN_VERSION;
@@ -29,3 +34,10 @@ void plugin_register(void) {
     proto_register_plugin(&dissector);
     tap_register_plugin(&statistics);
 }
+
+#ifdef VELQUIST_WS_PLUGIN_DESCRIBE
+// A dissector, and a tap listener for its statistics.
+uint32_t plugin_describe(void) {
+    return WS_PLUGIN_DESC_DISSECTOR | WS_PLUGIN_DESC_TAP_LISTENER;
+}
+#endif

@@ -98,7 +98,8 @@ void IniFileTest::withIniValue() {
 
     const QString result = WithIniValue(ini, u"Settings", u"LastMode", u"2");
     QCOMPARE(result, written);
-    QCOMPARE(IniValue(result, u"Settings", u"LastMode"), std::optional<QString>(u"2"_qs));
+    QCOMPARE(IniValue(result, u"Settings", u"LastMode"),
+             std::optional<QString>(QStringLiteral("2")));
 }
 
 // A file is read and written as bytes: lines with bytes beyond ASCII come back
@@ -118,7 +119,8 @@ void IniFileTest::fileKeepsItsBytes() {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), other + QByteArrayLiteral("[Settings]\r\nLastMode=1\r\n"));
-    QCOMPARE(ReadIniValue(path, u"settings", u"lastmode"), std::optional<QString>(u"1"_qs));
+    QCOMPARE(ReadIniValue(path, u"settings", u"lastmode"),
+             std::optional<QString>(QStringLiteral("1")));
 
     QVERIFY(!WriteIniValue(dir.filePath(QStringLiteral("missing/velquist.ini")), u"Settings",
                            u"LastMode", u"1"));

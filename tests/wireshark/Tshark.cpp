@@ -36,9 +36,11 @@ TTshark::TTshark() {
         throw std::runtime_error("cannot create a temporary home for tshark");
     }
     FHome = pattern;
-    const fs::path plugins = FHome / ".local/lib/wireshark/plugins/4.0/epan";
+    // The folder of the version that tshark is, as the build found it.
+    const fs::path plugins = FHome / VELQUIST_WIRESHARK_PERSONAL_PLUGIN_DIR;
     fs::create_directories(plugins);
     fs::create_directories(FHome / "no-system-plugins");
+    fs::create_directories(FHome / "no-extcap");
     fs::copy_file(VELQUIST_D912_PLUGIN, plugins / "d912.so");
     for (const auto& entry : fs::recursive_directory_iterator(FHome)) {
         HandOver(entry.path());
@@ -57,13 +59,25 @@ TProcessResult TTshark::Run(const capture::TCaptureWriter& capture,
     const fs::path file = FHome / ("capture-" + std::to_string(counter++) + ".pcap");
     capture.Save(file);
     HandOver(file);
+    std::vector<std::string> withCapture = {"-r", file.string()};
+    withCapture.insert(withCapture.end(), args.begin(), args.end());
+    TProcessResult result = Run(withCapture);
+    fs::remove(file);
+    return result;
+}
 
+TProcessResult TTshark::Run(const std::vector<std::string>& args) const {
     std::vector<std::string> argv;
     if (kAsRoot) {
         argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     }
-    argv.insert(argv.end(),
-                {"/usr/bin/env", "-i", "HOME=" + FHome.string(), "PATH=/usr/bin:/bin", "LC_ALL=C"});
+    // None of the system's plugins, and no extcap programs: tshark would start
+    // every one of them, with the sanitizer runtime preloaded too, and some of
+    // them never end under it.
+    argv.insert(argv.end(), {"/usr/bin/env", "-i", "HOME=" + FHome.string(),
+                             "WIRESHARK_PLUGIN_DIR=" + (FHome / "no-system-plugins").string(),
+                             "WIRESHARK_EXTCAP_DIR=" + (FHome / "no-extcap").string(),
+                             "PATH=/usr/bin:/bin", "LC_ALL=C"});
     // A plugin built with the sanitizers needs their runtime loaded first; tshark
     // frees all it has at exit, so the leak checker speaks of the plugin alone.
     const std::string preload = VELQUIST_TSHARK_PRELOAD;
@@ -71,11 +85,9 @@ TProcessResult TTshark::Run(const capture::TCaptureWriter& capture,
         argv.insert(argv.end(), {"LD_PRELOAD=" + preload, "ASAN_OPTIONS=detect_leaks=1",
                                  "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"});
     }
-    argv.insert(argv.end(), {VELQUIST_TSHARK_PATH, "-r", file.string()});
+    argv.push_back(VELQUIST_TSHARK_PATH);
     argv.insert(argv.end(), args.begin(), args.end());
-    TProcessResult result = RunProcess(argv, {});
-    fs::remove(file);
-    return result;
+    return RunProcess(argv, {});
 }
 
 } // namespace velquist::test
