@@ -368,7 +368,6 @@ bool TfrmTrace::Open(const QString& path, QString& problem) {
     }
     FPath = path;
     setWindowTitle(Title(path));
-    AddRecent(QFileInfo(path).absoluteFilePath());
     ApplyFilter();
     FSource->Start(FOptions.Layout, FOptions.StepMessages, FOptions.Paused);
     UpdateCounts();
@@ -422,6 +421,10 @@ void TfrmTrace::CancelWork() {
 }
 
 void TfrmTrace::SourceGrew() {
+    if (!FInRecent && FSource->Messages() > 0) {
+        FInRecent = true; // a file without a message is no trace to come back to
+        AddRecent(QFileInfo(FPath).absoluteFilePath());
+    }
     if (!FCurrent && FModel->Shown() > 0 && FTable->selectionModel()->currentIndex().row() < 0) {
         FTable->selectRow(0);
     }

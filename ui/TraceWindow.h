@@ -141,6 +141,7 @@ private:
     QPointer<TTraceStatsDialog> FStats;
     QPointer<QMessageBox> FProblem;
     std::optional<std::size_t> FCurrent;
+    bool FInRecent = false; // the file is in the recent files
 
     QLineEdit* FLunoFilter = nullptr;
     QToolButton* FTypeButton = nullptr;
