@@ -155,6 +155,14 @@ TfrmTrace::TfrmTrace(TTraceWindowOptions options, QWidget* parent)
 
     CreateActions();
     CreateStatusBar();
+    FStatsLater = new QTimer(this);
+    FStatsLater->setSingleShot(true);
+    FStatsLater->setInterval(0);
+    connect(FStatsLater, &QTimer::timeout, this, [this] {
+        if (FStats) {
+            FStats->Refresh();
+        }
+    });
 
     connect(FSource, &TTraceSource::Grew, this, &TfrmTrace::SourceGrew);
     connect(FSource, &TTraceSource::Finished, this, &TfrmTrace::SourceFinished);
@@ -404,13 +412,18 @@ void TfrmTrace::ApplyFilter() {
         return;
     }
     FModel->SetFilter(std::move(filter));
-    if (FCurrent) {
-        if (const auto row = FModel->RowOf(*FCurrent)) {
-            FTable->selectionModel()->setCurrentIndex(FModel->index(*row, 0),
-                                                      QItemSelectionModel::ClearAndSelect |
-                                                          QItemSelectionModel::Rows);
-            FTable->scrollTo(FModel->index(*row, 0));
-        }
+    Reselect();
+}
+
+void TfrmTrace::Reselect() {
+    if (!FCurrent || FTable->selectionModel()->currentIndex().isValid()) {
+        return;
+    }
+    if (const auto row = FModel->RowOf(*FCurrent)) {
+        FTable->selectionModel()->setCurrentIndex(FModel->index(*row, 0),
+                                                  QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
+        FTable->scrollTo(FModel->index(*row, 0));
     }
 }
 
@@ -436,9 +449,6 @@ void TfrmTrace::SourceFinished() {
     if (FSource->Messages() == 0 && !FSource->Stopped()) {
         ShowNoMessage();
     }
-    if (FStats) {
-        FStats->Refresh();
-    }
 }
 
 void TfrmTrace::ShowNoMessage() {
@@ -453,6 +463,12 @@ void TfrmTrace::UpdateCounts() {
     FCount->setText(QStringLiteral("%1 / %2").arg(FModel->Shown()).arg(FModel->Total()));
     const bool reading = FSource->Reading();
     const bool filtering = FModel->Filtering();
+    // The message shown below comes back into the table with the rows a new
+    // filter finds; the statistics count anew once the rows are all there.
+    Reselect();
+    if (!reading && !filtering && FStats && FStats->isVisible()) {
+        FStatsLater->start(); // once for all the changes of this turn
+    }
     const std::size_t size = FSource->TextSize();
     const QString name = QFileInfo(FPath).fileName();
     if (reading) {

@@ -33,6 +33,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QTimer;
 class QToolButton;
 
 namespace velquist::ui {
@@ -122,6 +123,9 @@ private:
     void UpdateCounts();
     void CurrentRowChanged(const QModelIndex& current);
     void ShowCurrent();
+    // Selects the message shown below where the table shows it and nothing is
+    // selected (a filter or a re-read took the selection).
+    void Reselect();
     void UpdateLinks();
     std::optional<std::size_t> Linked(TLink link) const;
     void Follow(TLink link);
@@ -141,7 +145,8 @@ private:
     QPointer<TTraceStatsDialog> FStats;
     QPointer<QMessageBox> FProblem;
     std::optional<std::size_t> FCurrent;
-    bool FInRecent = false; // the file is in the recent files
+    bool FInRecent = false;        // the file is in the recent files
+    QTimer* FStatsLater = nullptr; // counts the statistics anew once the rows are all there
 
     QLineEdit* FLunoFilter = nullptr;
     QToolButton* FTypeButton = nullptr;
