@@ -1,5 +1,6 @@
 #include "TraceWindow.h"
 
+#include "Cp1252.h"
 #include "TraceDetails.h"
 #include "TraceModel.h"
 #include "TraceSource.h"
@@ -386,7 +387,7 @@ void TfrmTrace::ApplyFilter() {
     TTraceFilter filter;
     for (const QString& luno : FLunoFilter->text().split(
              QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts)) {
-        filter.Lunos.push_back(luno.toLatin1().toStdString());
+        filter.Lunos.push_back(ToCp1252(luno));
     }
     for (std::size_t k = 0; k < FTypeActions.size(); ++k) {
         if (FTypeActions[k]->isChecked()) {
@@ -398,7 +399,7 @@ void TfrmTrace::ApplyFilter() {
     FTypeButton->setText(checked == 0   ? QStringLiteral("All types")
                          : checked == 1 ? QStringLiteral("1 type")
                                         : QStringLiteral("%1 types").arg(checked));
-    filter.Match = FTextFilter->text().toLatin1().toStdString();
+    filter.Match = ToCp1252(FTextFilter->text());
     filter.Unanswered = FUnanswered->isChecked();
     if (FSlower->isChecked()) {
         filter.SlowerThan = std::chrono::nanoseconds(
@@ -408,8 +409,9 @@ void TfrmTrace::ApplyFilter() {
     const TTraceFilter& now = FModel->Filter();
     if (filter.Lunos == now.Lunos && filter.Types == now.Types && filter.Match == now.Match &&
         filter.Unanswered == now.Unanswered && filter.SlowerThan == now.SlowerThan &&
-        filter.MaskCardData == now.MaskCardData && FModel->Scanned() > 0) {
-        return;
+        filter.MaskCardData == now.MaskCardData && FModel->Scanned() > 0 &&
+        (FModel->Filtering() || FModel->Scanned() >= FModel->Total())) {
+        return; // the same filter at work or done; a stopped one starts again
     }
     FModel->SetFilter(std::move(filter));
     Reselect();
