@@ -443,6 +443,7 @@ void TfrmTrace::SourceGrew() {
     if (!FCurrent && FModel->Shown() > 0 && FTable->selectionModel()->currentIndex().row() < 0) {
         FTable->selectRow(0);
     }
+    UpdateLinks(); // a request read earlier may have found its reply since
     UpdateCounts();
 }
 
