@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -392,6 +393,27 @@ void TraceWindowTest::sortsByTimeAndResponseTime() {
     }
     model.sort(static_cast<int>(TTraceColumn::Number), Qt::AscendingOrder);
     QCOMPARE(opened.Rows(), opened.Window.Model().ShownInTraceOrder());
+
+    // A click on a header sorts by its column, the next click the other way;
+    // a column that does not sort keeps the order.
+    opened.Window.show();
+    QHeaderView& header = *opened.Window.Table().horizontalHeader();
+    const auto click = [&header](TTraceColumn column) {
+        const int section = static_cast<int>(column);
+        QTest::mouseClick(
+            header.viewport(), Qt::LeftButton, {},
+            QPoint(header.sectionViewportPosition(section) + header.sectionSize(section) / 2,
+                   header.height() / 2));
+    };
+    click(TTraceColumn::Response);
+    QCOMPARE(model.SortColumn(), std::optional(TTraceColumn::Response));
+    const std::vector<std::uint32_t> first = opened.Rows();
+    click(TTraceColumn::Response);
+    const std::vector<std::uint32_t> second = opened.Rows();
+    QVERIFY(second != first);
+    click(TTraceColumn::Luno);
+    QCOMPARE(model.SortColumn(), std::optional(TTraceColumn::Response));
+    QCOMPARE(opened.Rows(), second);
 }
 
 // The keys (from the table) and the context menu's actions go to the reply,
