@@ -135,7 +135,9 @@ int main(int argc, char** argv) {
             terminal = 1 + random.Below(terminals);
             char& mcn = mcns[static_cast<std::size_t>(terminal - 1)];
             mcn = mcn == '9' ? '1' : static_cast<char>(mcn + 1);
-            const std::string track2 = Digits(random, 16) + "=" + Digits(random, 20);
+            std::string track2 = Digits(random, 16); // statements: one order of draws
+            track2 += '=';
+            track2 += Digits(random, 20);
             message = velquist::capture::ConsumerRequest(Luno(terminal), mcn, track2);
             if (!random.Chance(50)) {
                 pending.push_back({terminal, mcn, false});

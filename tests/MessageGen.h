@@ -8,6 +8,7 @@
 #include "SeededRandom.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,19 +41,19 @@ public:
                 fields.push_back(Chance(2) ? "6" + Text(8) : Text(6));
             }
         } else if (kind == "22") {
-            fields = {"22", Text(4), Text(2), Pick("89ABCDJ5") + Text(3), SubFields()};
+            fields = {"22", Text(4), Text(2), Cat({Pick("89ABCDJ5"), Text(3)}), SubFields()};
         } else if (kind == "12") {
-            fields = {"12", Text(4), Text(2), Pick("123456789") + Hex(6)};
+            fields = {"12", Text(4), Text(2), Cat({Pick("123456789"), Hex(6)})};
         } else if (kind == "4") {
             fields = {"4" + Text(1),     Text(4),      Text(4),         Text(4),
                       Digits(Below(12)), FunctionId(), CardAndPrinter()};
         } else if (kind == "3") {
-            fields = {"3", Text(4), Text(4), Pick("123") + Pick("1235;<=@A36?9"),
+            fields = {"3", Text(4), Text(4), Cat({Pick("123"), Pick("1235;<=@A36?9")}),
                       Digits(Below(40))};
         } else if (kind == "1") {
-            fields = {"1" + Pick("03456789"), Text(4), Text(4), Pick("0123456789") + Text(2)};
+            fields = {"1" + Pick("03456789"), Text(4), Text(4), Cat({Pick("0123456789"), Text(2)})};
         } else {
-            fields = {Pick("0256789ABZ") + Text(3)};
+            fields = {Cat({Pick("0256789ABZ"), Text(3)})};
             for (int extra = Below(6); extra > 0; --extra) {
                 fields.push_back(Text(12));
             }
@@ -68,6 +69,17 @@ public:
     }
 
 private:
+    // The parts joined in the order written: a braced list is evaluated left to
+    // right, the operands of "+" in an order each compiler chooses (and the
+    // random draws with it).
+    static std::string Cat(std::initializer_list<std::string> parts) {
+        std::string joined;
+        for (const std::string& part : parts) {
+            joined += part;
+        }
+        return joined;
+    }
+
     int Below(int n) { return static_cast<int>(FRandom.Below(static_cast<std::uint64_t>(n))); }
     bool Chance(int oneIn) { return Below(oneIn) == 0; }
     std::string Pick(std::string_view from) {
@@ -104,29 +116,29 @@ private:
         if (Chance(6)) {
             return Text(10);
         }
-        return (Chance(2) ? ";" : "") + Digits(8 + Below(12)) + "=" + Digits(Below(20)) +
-               (Chance(2) ? "?" : "");
+        return Cat({Chance(2) ? ";" : "", Digits(8 + Below(12)), "=", Digits(Below(20)),
+                    Chance(2) ? "?" : ""});
     }
     std::string SubFields() {
         std::string field;
         for (int n = Below(5); n >= 0; --n) {
-            field += Pick("123;<=>?@ABCD4") + (Chance(3) ? Digits(Below(70)) : Text(12));
+            field += Cat({Pick("123;<=>?@ABCD4"), Chance(3) ? Digits(Below(70)) : Text(12)});
             field += n > 0 ? "\x1D" : "";
         }
         return field;
     }
     std::string FunctionId() {
-        std::string field = Digits(4) + Pick("4589=?ABHZ1:") + Digits(6);
+        std::string field = Cat({Digits(4), Pick("4589=?ABHZ1:"), Digits(6)});
         for (int n = Below(4); n > 0; --n) {
-            field += "\x0F" + Pick("ABCJ") + Pick("ABC5") + Text(10);
+            field += Cat({"\x0F", Pick("ABCJ"), Pick("ABC5"), Text(10)});
         }
         return field.substr(0, static_cast<std::size_t>(Below(static_cast<int>(field.size()) + 1)));
     }
     std::string CardAndPrinter() {
-        std::string field = Pick("0123456789") + Pick("012") + Pick("01234");
+        std::string field = Cat({Pick("0123456789"), Pick("012"), Pick("01234")});
         for (int n = Below(6); n > 0; --n) {
-            field += Text(8) + (Chance(2) ? "\n" : "") + (Chance(3) ? "\x0E" + Pick("03?") : "") +
-                     (Chance(4) ? "\x1BX" : "") + (Chance(4) ? "\x0C" : "");
+            field += Cat({Text(8), Chance(2) ? "\n" : "", Chance(3) ? "\x0E" + Pick("03?") : "",
+                          Chance(4) ? "\x1BX" : "", Chance(4) ? "\x0C" : ""});
         }
         return field;
     }

@@ -185,6 +185,9 @@ TShownText ShowBytes(std::string_view bytes, qsizetype longest,
 }
 
 void ShowText(QPlainTextEdit& area, const TShownText& shown) {
+    // setPlainText gives the whole new text the format at the caret: after a
+    // mark, every character would be drawn as that mark.
+    area.setCurrentCharFormat(QTextCharFormat());
     area.setPlainText(shown.Text);
     QTextDocument& document = *area.document();
     document.setUndoRedoEnabled(false); // a decode is not undone mark by mark

@@ -116,6 +116,7 @@ private slots:
     void showsDecodedBytesVisibly_data();
     void showsDecodedBytesVisibly();
     void marksSideBySideDiffer();
+    void decodingAgainAfterAMarkStartsPlain();
     void marksUseCharactersOfTheOutputFont();
     void longFieldShowsOnSeveralLines();
     void errorLineGoesBelowTheOutput_data();
@@ -258,6 +259,23 @@ void FrmUtamaTest::marksSideBySideDiffer() {
     QVERIFY(one.style() != Qt::NoBrush && two.style() != Qt::NoBrush);
     QVERIFY(one.color() != two.color());
     QCOMPARE(BackgroundAt(window.Output(), first + 2), one);
+}
+
+// With the caret just after a mark, the next decode is drawn plain but for its
+// own marks (the new text must not take the format at the caret).
+void FrmUtamaTest::decodingAgainAfterAMarkStartsPlain() {
+    TWindow window;
+    window.Decode(0, QStringLiteral("311C00001C3030321C31"));
+    const int after = int(window.Output().toPlainText().indexOf(QStringLiteral("NULNUL"))) + 3;
+    PutCaret(window.Output(), after);
+    QVERIFY(BackgroundAt(window.Output(), after - 1).style() != Qt::NoBrush);
+    window.Decode(0, QStringLiteral("311C3030311C3030321C31"));
+    const QString text = window.Output().toPlainText();
+    QVERIFY(text.contains(QStringLiteral("Logical Unit Number = 001")));
+    for (int i = 0; i < text.size(); ++i) {
+        QVERIFY2(BackgroundAt(window.Output(), i).style() == Qt::NoBrush,
+                 qPrintable(QStringLiteral("character %1").arg(i)));
+    }
 }
 
 // The names of control bytes and the continuation mark use characters that the
