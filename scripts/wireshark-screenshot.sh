@@ -79,7 +79,7 @@ sleep 5
 xdotool mousemove 300 412 click 1
 sleep 0.5
 xdotool key Right
-xdotool key --repeat 10 --delay 50 Down
+xdotool key --repeat 11 --delay 50 Down
 xdotool key Right
 xdotool key --repeat 16 --delay 50 Down
 xdotool key --repeat 2 --delay 50 Up

@@ -113,11 +113,12 @@ TFraming CurrentFraming() {
 // Windows-1252, and Wireshark wants UTF-8. ASCII is both, and nearly every
 // message is ASCII; anything else is converted by Wireshark itself, through a
 // tvb over a copy of the bytes.
-const char* Text(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes) {
-    const std::size_t escapedLength = EscapedLength(bytes);
+const char* Text(packet_info* pinfo, tvbuff_t* parent, std::string_view bytes,
+                 TEscapes escapes = TEscapes::Value) {
+    const std::size_t escapedLength = EscapedLength(bytes, escapes);
     if (escapedLength != bytes.size()) {
         auto* escaped = static_cast<char*>(wmem_alloc(pinfo->pool, escapedLength));
-        WriteEscaped(bytes, escaped);
+        WriteEscaped(bytes, escaped, escapes);
         bytes = std::string_view(escaped, escapedLength);
     }
     const bool ascii = std::all_of(bytes.begin(), bytes.end(),
@@ -279,7 +280,8 @@ void AddFields(const TMessageItems& items) {
         // The label shows the field's start: longer than a label can be, it is cut.
         const char* text =
             Text(items.Pinfo, items.Tvb,
-                 items.Message.substr(field.Offset, std::min(field.Length, kLabelBytes)));
+                 items.Message.substr(field.Offset, std::min(field.Length, kLabelBytes)),
+                 TEscapes::Label);
         proto_tree_add_bytes_format(tree, hf_field, items.Tvb, offset, length, nullptr,
                                     "Field %zu: %s", i, Shown(items.Pinfo, text));
     }
@@ -291,8 +293,12 @@ void AddLines(const TMessageItems& items) {
         items.Tree, items.Tvb, items.Offset, static_cast<gint>(items.Message.size()), ett_lines,
         nullptr, "Decoded text (%zu lines)", decoded.Lines.size());
     for (const TDecodedLine& line : decoded.Lines) {
-        const char* text = Text(items.Pinfo, items.Tvb, decoded.LineText(line));
-        const char* label = Shown(items.Pinfo, text);
+        const std::string_view bytes = decoded.LineText(line);
+        const char* text = Text(items.Pinfo, items.Tvb, bytes);
+        const bool blanks =
+            std::any_of(bytes.begin(), bytes.end(), [](char c) { return c >= '\t' && c <= '\r'; });
+        const char* label = Shown(
+            items.Pinfo, blanks ? Text(items.Pinfo, items.Tvb, bytes, TEscapes::Label) : text);
         if (line.Range) {
             proto_tree_add_string_format(tree, hf_line, items.Tvb,
                                          items.Offset + static_cast<gint>(line.Range->Offset),
@@ -332,7 +338,8 @@ void AddItems(const TMessageItems& items) {
     const TDecodeResult& decoded = view.Decoded;
 
     if (items.ShowInfo) {
-        const char* info = Shown(items.Pinfo, Text(items.Pinfo, items.Tvb, items.Info));
+        const char* info =
+            Shown(items.Pinfo, Text(items.Pinfo, items.Tvb, items.Info, TEscapes::Label));
         ShowInInfo(items.Pinfo, items.First, info);
         proto_item_append_text(items.Item, ", %s", info);
     }

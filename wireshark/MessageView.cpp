@@ -8,6 +8,10 @@ bool IsControl(unsigned char c) {
     return c < 0x20 || c == 0x7F;
 }
 
+bool NeedsEscape(unsigned char c, TEscapes escapes) {
+    return IsControl(c) && !(escapes == TEscapes::Label && c >= '\t' && c <= '\r');
+}
+
 // The letter of the C escape of a control byte that has one: \a (0x07) to \r
 // (0x0D); 0 for the others.
 char EscapeLetter(unsigned char c) {
@@ -41,19 +45,19 @@ std::string InfoLine(const TMessageView& view) {
     return line;
 }
 
-std::size_t EscapedLength(std::string_view line) {
+std::size_t EscapedLength(std::string_view line, TEscapes escapes) {
     std::size_t length = 0;
     for (const char c : line) {
         const auto byte = static_cast<unsigned char>(c);
-        length += !IsControl(byte) ? 1 : EscapeLetter(byte) != '\0' ? 2 : 4;
+        length += !NeedsEscape(byte, escapes) ? 1 : EscapeLetter(byte) != '\0' ? 2 : 4;
     }
     return length;
 }
 
-void WriteEscaped(std::string_view line, char* out) {
+void WriteEscaped(std::string_view line, char* out, TEscapes escapes) {
     for (const char c : line) {
         const auto byte = static_cast<unsigned char>(c);
-        if (!IsControl(byte)) {
+        if (!NeedsEscape(byte, escapes)) {
             *out++ = c;
             continue;
         }

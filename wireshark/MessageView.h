@@ -39,8 +39,13 @@ std::string InfoLine(const TMessageView& view);
 // The length of the line's value, and the value written to `out`, which has
 // room for that many bytes. They work on a buffer of Wireshark's, as the
 // dissector's code that calls them may be left by a longjmp.
-std::size_t EscapedLength(std::string_view line);
-void WriteEscaped(std::string_view line, char* out);
+//
+// A label escapes the same bytes but for the blanks of a line: \t \n \v \f \r
+// stay, for format_text_wsp to show each as a blank (the decoded text indents
+// with tabs, and an indented line reads as one).
+enum class TEscapes { Value, Label };
+std::size_t EscapedLength(std::string_view line, TEscapes escapes = TEscapes::Value);
+void WriteEscaped(std::string_view line, char* out, TEscapes escapes = TEscapes::Value);
 
 // What pairing needs to know of the message, captured at `time`.
 TPairingInput PairingInputOf(const TMessageView& view, std::chrono::nanoseconds time);

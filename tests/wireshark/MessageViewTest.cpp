@@ -70,10 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A line's value as the dissector writes it, into a buffer of the length it
 // asks for; a byte beyond it must stay untouched.
-std::string Escaped(std::string_view line) {
-    const std::size_t length = EscapedLength(line);
+std::string Escaped(std::string_view line, TEscapes escapes = TEscapes::Value) {
+    const std::size_t length = EscapedLength(line, escapes);
     std::string buffer(length + 1, '#');
-    WriteEscaped(line, buffer.data());
+    WriteEscaped(line, buffer.data(), escapes);
     EXPECT_EQ(buffer.back(), '#') << "written beyond the length";
     buffer.pop_back();
     return buffer;
@@ -95,6 +95,9 @@ TEST(EscapedLine, WritesControlBytesAsWiresharkLabelsDo) {
     for (const auto& [line, value] : cases) {
         EXPECT_EQ(Escaped(line), value) << line;
     }
+    // A label keeps the blanks of the line, which Wireshark shows as blanks.
+    EXPECT_EQ(Escaped(std::string("\tA\0\a\b\t\n\v\f\r\x0E", 11), TEscapes::Label),
+              "\tA\\000\\a\\b\t\n\v\f\r\\016");
 }
 
 // Reads a value back to its line, for lines without a backslash of their own.
