@@ -1,6 +1,7 @@
 #include "Prepare.h"
 
 #include "HexText.h"
+#include "Lines.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,8 +13,6 @@ namespace velquist {
 namespace {
 
 // The trace columns that carry the message bytes in a NETADRD block.
-constexpr std::size_t kNetadrdFirstColumn = 15;
-constexpr std::size_t kNetadrdColumns = 59; // columns 15 to 73
 
 } // namespace
 
@@ -34,16 +33,11 @@ std::string HexPairsToBytes(std::string_view text) {
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start =
-            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+    TLineFinder finder(text, text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const TLine line = finder.At(at);
+        lines.push_back(line.Text);
+        at = line.Next;
     }
     return lines;
 }
@@ -55,7 +49,8 @@ namespace {
 template <typename TOnDigit>
 void ForEachNetadrdDigit(const std::vector<std::string_view>& lines, TOnDigit onDigit) {
     for (const auto line : lines) {
-        const std::string_view columns = Mid(line, kNetadrdFirstColumn, kNetadrdColumns);
+        const std::string_view columns =
+            Mid(line, kNetadrdHexBegin + 1, kNetadrdHexEnd - kNetadrdHexBegin);
         bool startsLine = true;
         for (const char& c : columns) {
             if (c != ' ') {
@@ -82,65 +77,36 @@ std::string TildesToFieldSeparators(std::string_view text) {
 
 namespace {
 
-// The line breaks of a text in order, found with memchr (a text of megabytes of
-// hex digits usually has none): each is CR LF, or a CR or LF alone.
-class TLineBreaks {
-public:
-    explicit TLineBreaks(std::string_view text)
-        : FText(text), FCr(Find('\r', 0)), FLf(Find('\n', 0)) {}
-
-    // The next break's offset and length (1 or 2); false after the last.
-    bool Next(std::size_t& at, std::size_t& length) {
-        if (FCr == std::string_view::npos && FLf == std::string_view::npos) {
-            return false;
+// Calls `onBreak(at, length)` for each line break of the text, in order.
+template <typename TOnBreak>
+void ForEachLineBreak(std::string_view text, TOnBreak onBreak) {
+    TLineFinder lines(text, text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const TLine line = lines.At(at);
+        const std::size_t end = line.Begin + line.Text.size();
+        if (line.Next > end) {
+            onBreak(end, line.Next - end);
         }
-        at = std::min(FCr, FLf);
-        length = FCr == at && FLf == at + 1 ? 2 : 1;
-        if (FCr < at + length) {
-            FCr = Find('\r', FCr + 1);
-        }
-        if (FLf < at + length) {
-            FLf = Find('\n', FLf + 1);
-        }
-        return true;
+        at = line.Next;
     }
-
-private:
-    std::size_t Find(char c, std::size_t from) const {
-        if (from >= FText.size()) {
-            return std::string_view::npos;
-        }
-        const void* found = std::memchr(FText.data() + from, c, FText.size() - from);
-        return found == nullptr
-                   ? std::string_view::npos
-                   : static_cast<std::size_t>(static_cast<const char*>(found) - FText.data());
-    }
-
-    std::string_view FText;
-    std::size_t FCr;
-    std::size_t FLf;
-};
+}
 
 } // namespace
 
 std::string WithCrLfBreaks(std::string text) {
     // A line break that is not CR LF already adds one character.
     std::size_t added = 0;
-    std::size_t at = 0;
-    std::size_t length = 0;
-    for (TLineBreaks breaks(text); breaks.Next(at, length);) {
-        added += length == 1 ? 1 : 0;
-    }
+    ForEachLineBreak(text, [&added](std::size_t, std::size_t length) { added += length == 1; });
     if (added == 0) {
         return text;
     }
     std::string result;
     result.reserve(text.size() + added);
     std::size_t copied = 0;
-    for (TLineBreaks breaks(text); breaks.Next(at, length);) {
+    ForEachLineBreak(text, [&](std::size_t at, std::size_t length) {
         result.append(text, copied, at - copied).append("\r\n");
         copied = at + length;
-    }
+    });
     result.append(text, copied);
     return result;
 }

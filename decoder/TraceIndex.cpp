@@ -73,7 +73,7 @@ void TTraceIndex::Add(const TTraceRecord& record) {
     entry.FFlags = flags;
     FEntries.push_back(entry);
 
-    const TPairRole role = summary.Luno ? PairRoleOf(decoded.Type) : TPairRole::Other;
+    const TPairRole role = PairingInputOf(decoded.Type, summary, {}).Role; // none without a LUNO
     const auto mcn =
         summary.Mcn
             ? std::optional(static_cast<std::uint32_t>(static_cast<unsigned char>(entry.FMcn)))

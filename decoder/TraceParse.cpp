@@ -197,27 +197,6 @@ std::optional<std::size_t> JoinedPairs(std::string_view token, char separator) {
 
 } // namespace
 
-TLine TLineFinder::At(std::size_t begin) {
-    const char* base = FText.data();
-    if (!FCrKnown || FNextCr < begin) {
-        const void* cr = std::memchr(base + begin, '\r', FEnd - begin);
-        FNextCr =
-            cr == nullptr ? FEnd : static_cast<std::size_t>(static_cast<const char*>(cr) - base);
-        FCrKnown = true;
-    }
-    const void* lf = std::memchr(base + begin, '\n', std::min(FEnd, FNextCr) - begin);
-    if (lf != nullptr) {
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-        return {FText.substr(begin, at - begin), begin, at + 1};
-    }
-    if (FNextCr < FEnd) { // a CR LF, or a CR alone
-        const std::size_t at = FNextCr;
-        const std::size_t next = at + 1 < FEnd && FText[at + 1] == '\n' ? at + 2 : at + 1;
-        return {FText.substr(begin, at - begin), begin, next};
-    }
-    return {FText.substr(begin, FEnd - begin), begin, FEnd};
-}
-
 std::uint64_t CountLineBreaks(std::string_view text, std::size_t from, std::size_t to,
                               std::size_t end) {
     std::uint64_t breaks = 0;
@@ -284,7 +263,7 @@ std::optional<TDumpLine> ParseDumpLine(std::string_view line, TDumpScratch& scra
             after = begin;
             break;
         }
-        groups.push_back({begin, i, true});
+        groups.push_back({begin, i});
         const bool full = groups.size() == 1
                               ? (length == 2 || length == 4 || length == 8 || length == 16)
                               : length == size;
@@ -344,16 +323,12 @@ std::optional<TDumpLine> ParseDumpLine(std::string_view line, TDumpScratch& scra
         }
         if (dump.AsciiBegin != kNone) {
             last = j;
-            dump.AsciiShown = true;
             break;
         }
     }
     dump.HexBegin = groups.front().Begin;
     dump.HexEnd = groups[last].End;
-    dump.Bytes = 0;
-    for (std::size_t j = 0; j <= last; ++j) {
-        dump.Bytes += (groups[j].End - groups[j].Begin) / 2;
-    }
+    dump.Bytes = count; // the groups' bytes up to `last`, where the loop stopped
     dump.OddDigit = (groups[last].End - groups[last].Begin) % 2 != 0;
     return dump;
 }

@@ -4,6 +4,8 @@
 // of one line: offset dump lines, NETADRD block lines, hex runs at the end of a
 // line, timestamps. Positions are offsets in the line.
 
+#include "Lines.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,32 +19,6 @@ inline constexpr std::size_t kNone = std::string_view::npos;
 constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
-
-// One line of a text: its characters without the line break (CR LF, LF or a CR
-// alone), where it starts, and where the line after it starts.
-struct TLine {
-    std::string_view Text;
-    std::size_t Begin = 0;
-    std::size_t Next = 0;
-};
-
-// The lines of text[..end), one after another. A trace rarely holds a CR that
-// is not part of a CR LF, so the next CR is looked for once and remembered.
-class TLineFinder {
-public:
-    TLineFinder(std::string_view text, std::size_t end) : FText(text), FEnd(end) {}
-
-    // The line that starts at `begin`, which is where a line starts and at or
-    // after the start of the line before.
-    TLine At(std::size_t begin);
-
-private:
-    std::string_view FText;
-    std::size_t FEnd;
-    std::size_t FNextCr = 0; // the first CR at or after FCrFrom, or FEnd
-    std::size_t FCrFrom = 0;
-    bool FCrKnown = false;
-};
 
 // The number of line breaks in text[from, to): each LF, and each CR that no LF
 // follows in text[..end).
@@ -81,7 +57,6 @@ struct TDumpLine {
     // The ASCII column, where it shows exactly these bytes (surely a dump line
     // then): where the character of the line's first byte stands.
     std::size_t AsciiBegin = kNone;
-    bool AsciiShown = false;
 };
 
 // What ParseDumpLine needs between calls, so that a walk allocates nothing per line.
@@ -89,7 +64,6 @@ struct TDumpScratch {
     struct TToken {
         std::size_t Begin;
         std::size_t End;
-        bool Hex;
     };
     std::vector<TToken> Tokens;
     std::vector<unsigned char> Bytes; // the bytes of the last line parsed, TDumpLine::Bytes of them
@@ -104,9 +78,6 @@ std::optional<std::uint64_t> ParseOffsetOnly(std::string_view line);
 bool IsRepeatLine(std::string_view line);
 
 // ---- NETADRD blocks --------------------------------------------------------------
-
-inline constexpr std::size_t kNetadrdHexBegin = 14; // column 15
-inline constexpr std::size_t kNetadrdHexEnd = 73;   // after column 73
 
 // A line of a NETADRD block: columns 15 to 73 hold hex digits and blanks, at
 // least one digit, and the blank in column 14 sets them apart from what stands

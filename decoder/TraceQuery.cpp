@@ -11,11 +11,6 @@ char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool IsBinary(TTraceLayout layout) {
-    return layout == TTraceLayout::Be2 || layout == TTraceLayout::Le2 ||
-           layout == TTraceLayout::Ascii4;
-}
-
 // The value at fraction `q` of the sorted values, between the nearest ranks.
 std::chrono::nanoseconds Quantile(const std::vector<std::int64_t>& sorted, double q) {
     const double rank = q * static_cast<double>(sorted.size() - 1);
@@ -218,7 +213,7 @@ std::vector<TTextEdit> CardDataEdits(const TTraceIndex& index, std::size_t i) {
     const TTraceMessage read = ReadTraceMessage(text, entry.TextBegin(), entry.TextEnd(),
                                                 entry.Layout(), entry.FirstLine());
     const std::string masked = MaskCardBytes(read.Message, entry.Type());
-    const bool binary = IsBinary(entry.Layout());
+    const bool binary = TraceLayoutFraming(entry.Layout()).has_value();
     const char letter = LowerCaseHex(text, read) ? 'a' : 'A';
     for (std::size_t k = 0; k < masked.size(); ++k) {
         if (masked[k] == read.Message[k]) {

@@ -60,15 +60,6 @@ private:
     std::optional<std::int64_t> FLast;
 };
 
-std::optional<TFraming> FramingOf(TTraceLayout layout) {
-    switch (layout) {
-    case TTraceLayout::Be2: return TFraming::Be16;
-    case TTraceLayout::Le2: return TFraming::Le16;
-    case TTraceLayout::Ascii4: return TFraming::Ascii4;
-    default: return std::nullopt;
-    }
-}
-
 // Hex digits into bytes, a pair at a time, noting where each byte's digits stand
 // when asked to.
 class TByteBuilder {
@@ -137,7 +128,7 @@ public:
     TTraceParser(std::string_view text, std::size_t begin, std::size_t end, TTraceLayout layout,
                  std::uint64_t firstLine)
         : FText(text), FPos(begin), FEnd(end), FLayout(layout), FLine(firstLine), FLineAt(begin),
-          FFraming(FramingOf(layout)), FLines(text, end) {}
+          FFraming(TraceLayoutFraming(layout)), FLines(text, end) {}
 
     bool Next(TTraceRecord& record, std::vector<TBytePlace>* places) {
         FRecord = &record;
@@ -193,7 +184,9 @@ private:
     // A line outside any message: it starts one, is one, or is a header.
     bool Start(const TLine& line) {
         const std::string_view text = line.Text;
-        if (FLayout == TTraceLayout::Auto || FLayout == TTraceLayout::Netadrd) {
+        // A message's text is counted in 32 bits: a longer line opens none.
+        const bool fits = text.size() <= kMostMessageText;
+        if (fits && (FLayout == TTraceLayout::Auto || FLayout == TTraceLayout::Netadrd)) {
             const auto netadrd = ParseNetadrdLine(text);
             if (netadrd && (netadrd->Signature || FLayout == TTraceLayout::Netadrd)) {
                 Open(TOpen::Netadrd, line, TTraceLayout::Netadrd);
@@ -201,9 +194,10 @@ private:
                 return false;
             }
         }
-        if (Allows(TTraceLayout::Dump)) {
+        if (fits && Allows(TTraceLayout::Dump)) {
             const auto dump = ParseDumpLine(text, FScratch);
-            if (dump && (FLayout == TTraceLayout::Dump || dump->Offset == 0 || dump->AsciiShown)) {
+            if (dump &&
+                (FLayout == TTraceLayout::Dump || dump->Offset == 0 || dump->AsciiBegin != kNone)) {
                 Open(TOpen::Dump, line, TTraceLayout::Dump);
                 TakeDump(line, *dump);
                 return false;
@@ -451,6 +445,15 @@ std::span<const TTraceLayout> AllTraceLayouts() {
     return kLayouts;
 }
 
+std::optional<TFraming> TraceLayoutFraming(TTraceLayout layout) {
+    switch (layout) {
+    case TTraceLayout::Be2: return TFraming::Be16;
+    case TTraceLayout::Le2: return TFraming::Le16;
+    case TTraceLayout::Ascii4: return TFraming::Ascii4;
+    default: return std::nullopt;
+    }
+}
+
 std::string FormatTraceTime(TTraceTime time, char separator) {
     const std::int64_t day =
         time.Nanoseconds >= 0
@@ -534,12 +537,16 @@ std::vector<TByteRange> TTraceMessage::TextSpans(TByteRange bytes) const {
 }
 
 std::optional<std::size_t> TTraceMessage::ByteAt(std::size_t position) const {
-    const auto found = std::lower_bound(FByteOfPosition.begin(), FByteOfPosition.end(),
-                                        std::pair(position, std::size_t{0}));
-    if (found == FByteOfPosition.end() || found->first != position) {
+    // The places stand in text order (a "*" line's between the lines around it),
+    // so the first place not before `position` is the one that may hold it; of
+    // the bytes a "*" repeats, the first.
+    const auto found =
+        std::partition_point(FPlaces.begin(), FPlaces.end(),
+                             [position](const TBytePlace& place) { return place.Low < position; });
+    if (found == FPlaces.end() || (found->High != position && found->Low != position)) {
         return std::nullopt;
     }
-    return found->second;
+    return static_cast<std::size_t>(found - FPlaces.begin());
 }
 
 TByteRange TraceLinesAround(std::string_view text, std::size_t begin, std::size_t end) {
@@ -571,17 +578,6 @@ TTraceMessage ReadTraceMessage(std::string_view text, std::size_t begin, std::si
     } else {
         read.FPlaces.clear();
     }
-    read.FByteOfPosition.reserve(read.FPlaces.size() * 2);
-    for (std::size_t i = 0; i < read.FPlaces.size(); ++i) {
-        read.FByteOfPosition.emplace_back(read.FPlaces[i].High, i);
-        read.FByteOfPosition.emplace_back(read.FPlaces[i].Low, i);
-    }
-    std::stable_sort(read.FByteOfPosition.begin(), read.FByteOfPosition.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    read.FByteOfPosition.erase(
-        std::unique(read.FByteOfPosition.begin(), read.FByteOfPosition.end(),
-                    [](const auto& a, const auto& b) { return a.first == b.first; }),
-        read.FByteOfPosition.end());
     return read;
 }
 

@@ -26,11 +26,6 @@ void Require(bool condition) {
     }
 }
 
-bool IsBinary(TTraceLayout layout) {
-    return layout == TTraceLayout::Be2 || layout == TTraceLayout::Le2 ||
-           layout == TTraceLayout::Ascii4;
-}
-
 void CheckRecord(std::string_view text, const TTraceRecord& record) {
     Require(record.TextBegin <= record.TextEnd && record.TextEnd <= text.size());
     Require(record.FirstLine >= 1 && record.FirstLine <= record.LastLine);
@@ -43,7 +38,7 @@ void CheckRecord(std::string_view text, const TTraceRecord& record) {
     for (std::size_t k = 0; k < read.Places().size(); ++k) {
         const TBytePlace& place = read.Places()[k];
         Require(place.High >= record.TextBegin && place.Low < record.TextEnd);
-        if (IsBinary(record.Layout)) {
+        if (TraceLayoutFraming(record.Layout)) {
             Require(text[place.High] == read.Message[k]);
         } else if (place.High != place.Low) {
             Require(HexDigitValue(text[place.High]) * 16 + HexDigitValue(text[place.Low]) ==

@@ -27,15 +27,17 @@ void CheckReadAgain(std::string_view text, const TTraceRecord& record) {
     ASSERT_EQ(read.Message, record.Message);
     EXPECT_EQ(read.LastLine, record.LastLine);
     ASSERT_EQ(read.Places().size(), record.Message.size());
-    const bool binary = record.Layout == TTraceLayout::Be2 || record.Layout == TTraceLayout::Le2 ||
-                        record.Layout == TTraceLayout::Ascii4;
+    const bool binary = TraceLayoutFraming(record.Layout).has_value();
     for (std::size_t k = 0; k < read.Message.size(); ++k) {
         const TBytePlace& place = read.Places()[k];
         const auto byte = static_cast<unsigned char>(read.Message[k]);
         if (binary) {
             EXPECT_EQ(static_cast<unsigned char>(text[place.High]), byte);
         } else if (place.High == place.Low) {
-            EXPECT_EQ(text[place.High], '*'); // a repeated line
+            EXPECT_EQ(text[place.High], '*'); // a repeated line: its first byte
+            const auto first = read.ByteAt(place.High);
+            ASSERT_TRUE(first.has_value());
+            EXPECT_TRUE(*first <= k && read.Places()[*first].High == place.High);
             continue;
         } else {
             EXPECT_EQ(HexDigitValue(text[place.High]) * 16 + HexDigitValue(text[place.Low]), byte)
@@ -50,6 +52,16 @@ void CheckReadAgain(std::string_view text, const TTraceRecord& record) {
         ASSERT_FALSE(spans.empty());
         EXPECT_EQ(spans.front().Offset, place.High);
         EXPECT_EQ(spans.back().End(), place.Low + 1);
+    }
+    // No other character wrote a byte.
+    std::vector<bool> writes(text.size());
+    for (const TBytePlace& place : read.Places()) {
+        writes[place.High] = writes[place.Low] = true;
+    }
+    for (std::size_t at = record.TextBegin; at < record.TextEnd; ++at) {
+        if (!writes[at]) {
+            EXPECT_EQ(read.ByteAt(at), std::nullopt) << "character " << at;
+        }
     }
 }
 
@@ -321,7 +333,7 @@ TEST_P(ParseDumpLineTest, ReadsTheGroupsAndNotTheAsciiColumn) {
             }
         }
         EXPECT_EQ(digits.substr(0, dump->Bytes * 2), c.Bytes);
-        EXPECT_EQ(dump->AsciiShown, c.AsciiShown);
+        EXPECT_EQ(dump->AsciiBegin != trace::kNone, c.AsciiShown);
     }
 }
 

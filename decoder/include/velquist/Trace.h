@@ -37,6 +37,7 @@
 // invalid UTF-8 or a line of a gigabyte are text like any other.
 
 #include "velquist/Decode.h"
+#include "velquist/Framing.h"
 
 #include <chrono>
 #include <cstddef>
@@ -56,6 +57,10 @@ enum class TTraceLayout : std::uint8_t { Auto, Dump, Netadrd, Lines, Be2, Le2, A
 std::string_view TraceLayoutName(TTraceLayout layout);
 std::optional<TTraceLayout> TraceLayoutFromName(std::string_view name);
 std::span<const TTraceLayout> AllTraceLayouts();
+
+// The length header of a binary stream's layout (be2, le2, ascii4); none for a
+// text layout.
+std::optional<TFraming> TraceLayoutFraming(TTraceLayout layout);
 
 // A message's time on the trace's clock: nanoseconds since 1970-01-01 once the
 // trace has written a date, else since the midnight before its first time (each
@@ -145,7 +150,6 @@ private:
 
     std::string_view FText;
     std::vector<TBytePlace> FPlaces;
-    std::vector<std::pair<std::size_t, std::size_t>> FByteOfPosition; // sorted by position
 };
 
 // The whole lines that text[begin, end) stands on (a message's text, whose
