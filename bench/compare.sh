@@ -24,10 +24,11 @@ export LC_ALL=C
 build=${1:-build}
 runs=${2:-21}
 decoder="$build/cli/velquist-decode"
-[ -x "$decoder" ] || { echo "no $decoder: build the project first" >&2; exit 2; }
-command -v xxd >/dev/null || { echo "xxd is missing (Debian package xxd)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 2; }
-command -v hyperfine >/dev/null || { echo "hyperfine is missing (Debian package hyperfine)" >&2; exit 2; }
+. "$(dirname "$0")/timing.sh"
+need_built "build the project first" "$decoder"
+need_tool xxd xxd
+need_tool /usr/bin/time time
+need_tool hyperfine hyperfine
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -49,8 +50,6 @@ receipt=$(printf 'TOTAL\nAMOUNT\x0e5USD\x1bX\x0c42\n\x0e3' | hex)
 { printf '%s' "$function_command"; repeat_hex "$receipt" $((2 * MiB / (${#receipt} / 2))); } \
     > "$work/printer.hex"
 { printf '%s' "$function_command"; repeat_hex 0eff $((MiB / 2)); } > "$work/expanding.hex"
-
-. "$(dirname "$0")/timing.sh"
 
 # Median minor page faults and peak memory (KiB) of five runs.
 faults_and_peak() {

@@ -28,17 +28,13 @@ runs=${2:-5}
 megabytes=${3:-100}
 decoder="$build/cli/velquist-decode"
 generator="$build/bench/velquist_trace_gen"
-[ -x "$decoder" ] && [ -x "$generator" ] || {
-    echo "no $decoder or $generator: build with -DVELQUIST_BUILD_BENCHMARKS=ON first" >&2
-    exit 2
-}
-command -v xxd >/dev/null || { echo "xxd is missing (Debian package xxd)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 2; }
+. "$(dirname "$0")/timing.sh"
+need_built "build with -DVELQUIST_BUILD_BENCHMARKS=ON first" "$decoder" "$generator"
+need_tool xxd xxd
+need_tool /usr/bin/time time
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-. "$(dirname "$0")/timing.sh"
 
 # Median peak memory (KiB) of three runs.
 peak_kib() {

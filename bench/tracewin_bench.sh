@@ -14,11 +14,9 @@ build=${1:-build}
 runs=${2:-3}
 bench="$build/bench/velquist_tracewin_bench"
 generator="$build/bench/velquist_trace_gen"
-[ -x "$bench" ] && [ -x "$generator" ] || {
-    echo "no $bench or $generator: build with -DVELQUIST_BUILD_BENCHMARKS=ON" >&2
-    exit 2
-}
-command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 2; }
+. "$(dirname "$0")/timing.sh"
+need_built "build with -DVELQUIST_BUILD_BENCHMARKS=ON" "$bench" "$generator"
+need_tool xvfb-run xvfb
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

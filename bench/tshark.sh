@@ -20,12 +20,11 @@ build=${1:-build}
 runs=${2:-5}
 plugin="$build/wireshark/d912.so"
 generator="$build/wireshark/velquist-d912-capture"
-[ -f "$plugin" ] && [ -x "$generator" ] && [ -f "$build/wireshark/personal-plugin-dir" ] || {
-    echo "no $plugin or $generator: build the project with Wireshark's development files first" >&2
-    exit 2
-}
-command -v tshark >/dev/null || { echo "tshark is missing (Debian package tshark)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)" >&2; exit 2; }
+. "$(dirname "$0")/timing.sh"
+need_built "build the project with Wireshark's development files first" \
+    "$plugin" "$generator" "$build/wireshark/personal-plugin-dir"
+need_tool tshark tshark
+need_tool /usr/bin/time time
 
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
@@ -64,7 +63,6 @@ for ((i = 0; i < runs; i++)); do
     timed --disable-protocol d912 >> "$home/without"
 done
 
-median() { sort -n | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
 column() { awk -v c="$1" '{ print $c }' "$2" | median; }
 
 awk -v we="$(column 1 "$home/with")" -v oe="$(column 1 "$home/without")" \

@@ -15,8 +15,9 @@ set -euo pipefail
 build=${1:-build}
 runs=${2:-3}
 bench="$build/bench/velquist_window_bench"
-[ -x "$bench" ] || { echo "no $bench: build with -DVELQUIST_BUILD_BENCHMARKS=ON" >&2; exit 2; }
-command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 2; }
+. "$(dirname "$0")/timing.sh"
+need_built "build with -DVELQUIST_BUILD_BENCHMARKS=ON" "$bench"
+need_tool xvfb-run xvfb
 
 QT_QPA_PLATFORM=xcb exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
     "$bench" "$runs"

@@ -1,6 +1,9 @@
 #include "CliOptions.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iterator>
 
 namespace velquist::cli {
@@ -113,10 +116,25 @@ std::optional<std::chrono::nanoseconds> SecondsFromText(std::string_view text) {
 
 namespace {
 
-// The options that only --trace takes.
-constexpr std::string_view kTraceOnly[] = {"--layout", "--decode",     "--stats",
-                                           "--redact", "--luno",       "--type",
-                                           "--match",  "--unanswered", "--slower"};
+// The options that take a value, and those that only --trace takes; any other
+// option takes no value.
+struct TOptionKind {
+    std::string_view Name;
+    bool TakesValue;
+    bool TraceOnly;
+};
+constexpr TOptionKind kOptionKinds[] = {
+    {"--mode", true, false},      {"-m", true, false},      {"--text", true, false},
+    {"-t", true, false},          {"--layout", true, true}, {"--luno", true, true},
+    {"--type", true, true},       {"--match", true, true},  {"--slower", true, true},
+    {"--decode", false, true},    {"--stats", false, true}, {"--redact", false, true},
+    {"--unanswered", false, true}};
+
+TOptionKind KindOf(std::string_view name) {
+    const auto found = std::find_if(std::begin(kOptionKinds), std::end(kOptionKinds),
+                                    [name](const TOptionKind& kind) { return kind.Name == name; });
+    return found == std::end(kOptionKinds) ? TOptionKind{name, false, false} : *found;
+}
 
 // Takes one option of a trace; false with `error` set for a bad value.
 bool TakeTraceOption(std::string_view name, std::optional<std::string_view> value,
@@ -221,9 +239,8 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
         std::string_view name;
         std::optional<std::string_view> value;
         SplitOption(arg, name, value);
-        const bool takesValue = name == "--mode" || name == "-m" || name == "--text" ||
-                                name == "-t" || name == "--layout" || name == "--luno" ||
-                                name == "--type" || name == "--match" || name == "--slower";
+        const TOptionKind kind = KindOf(name);
+        const bool takesValue = kind.TakesValue;
         if (takesValue && !value) {
             if (i + 1 >= args.size()) {
                 result.Error = "option '" + std::string(name) + "' needs a value";
@@ -235,10 +252,10 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
             return result;
         }
 
-        const bool traceOnly =
-            std::find(std::begin(kTraceOnly), std::end(kTraceOnly), name) != std::end(kTraceOnly);
-        if (traceOnly) {
-            givenTraceOption = givenTraceOption.empty() ? std::string(name) : givenTraceOption;
+        if (kind.TraceOnly) {
+            if (givenTraceOption.empty()) {
+                givenTraceOption = name;
+            }
             if (!TakeTraceOption(name, value, trace, result.Error)) {
                 return result;
             }
@@ -287,6 +304,13 @@ TParseResult ParseArguments(std::span<const std::string_view> args) {
     options.Trace = std::move(trace);
     result.Error = TraceConflict(options);
     return result;
+}
+
+int OutputError() {
+    const int error = errno;
+    std::fprintf(stderr, "velquist-decode: cannot write to standard output: %s\n",
+                 std::strerror(error));
+    return kExitOutputError;
 }
 
 } // namespace velquist::cli

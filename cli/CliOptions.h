@@ -50,4 +50,9 @@ std::optional<std::chrono::nanoseconds> SecondsFromText(std::string_view text);
 
 extern const char* const kUsage;
 
+// Exit status 3: standard output could not be written. Either command ends with it
+// after OutputError(), which says why (errno) on standard error.
+inline constexpr int kExitOutputError = 3;
+int OutputError();
+
 } // namespace velquist::cli

@@ -18,7 +18,6 @@ namespace {
 constexpr int kExitFound = 0;
 constexpr int kExitNoMessage = 1;
 constexpr int kExitUnreadable = 2;
-constexpr int kExitOutputError = 3;
 
 // Output gathered into large writes.
 class TOutput {
@@ -246,15 +245,10 @@ bool WriteRedacted(const TTraceIndex& index, TOutput& out) {
     return out.Write(text.substr(written)) && out.Flush(true);
 }
 
-int OutputError() {
-    const int error = errno;
-    std::fprintf(stderr, "velquist-decode: cannot write to standard output: %s\n",
-                 std::strerror(error));
-    return kExitOutputError;
-}
-
-} // namespace
-
+// Runs the trace command over `text` (the trace; `source` names it in messages,
+// e.g. "'day.log'" or "standard input") and writes its output in pieces to
+// `write`, which returns false when it cannot. Returns the exit status:
+// 0 messages found, 1 none, 3 the output could not be written.
 int RunTraceCommand(const TCliOptions& options, std::string_view text, std::string_view source,
                     const std::function<bool(std::string_view)>& write) {
     const TTraceOptions& trace = *options.Trace;
@@ -283,6 +277,8 @@ int RunTraceCommand(const TCliOptions& options, std::string_view text, std::stri
     }
     return written ? kExitFound : OutputError();
 }
+
+} // namespace
 
 int RunTrace(const TCliOptions& options, const std::function<bool(std::string_view)>& write) {
     if (options.Text) {

@@ -27,11 +27,11 @@
 namespace {
 
 using namespace velquist;
+using cli::OutputError;
 
 constexpr int kExitDecoded = 0;
 constexpr int kExitDecodeError = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitOutputError = 3;
 
 // The heap a decode can take per input byte: a listing takes three characters per
 // message byte besides the input, the message and its fields, and printer data
@@ -48,13 +48,6 @@ constexpr std::size_t kLargeStreamSize = std::size_t{4} << 20;
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "velquist-decode: %s (see --help)\n", problem.c_str());
     return kExitUsage;
-}
-
-int OutputError() {
-    const int error = errno;
-    std::fprintf(stderr, "velquist-decode: cannot write to standard output: %s\n",
-                 std::strerror(error));
-    return kExitOutputError;
 }
 
 // Makes the heap ready for the decode of an input of `size` bytes, so that the

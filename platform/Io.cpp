@@ -40,7 +40,8 @@ std::string Utf8(const wchar_t* wide) {
     return utf8;
 }
 
-// A UTF-8 name as Windows takes it; bytes that are no UTF-8 become U+FFFD.
+} // namespace
+
 std::wstring Wide(const std::string& utf8) {
     const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
     if (size <= 1) {
@@ -51,6 +52,8 @@ std::wstring Wide(const std::string& utf8) {
     wide.pop_back();
     return wide;
 }
+
+namespace {
 
 bool IsFolder(const std::string& utf8Path) {
     const DWORD attributes = ::GetFileAttributesW(Wide(utf8Path).c_str());

@@ -54,6 +54,10 @@ private:
 };
 
 #ifdef _WIN32
+// A UTF-8 text (a file name, an argument) as Windows takes it; bytes that are no
+// UTF-8 become U+FFFD.
+std::wstring Wide(const std::string& utf8);
+
 // The errno with which a POSIX system refuses to open `utf8Path` for reading,
 // from Windows' error code (a missing file ENOENT, a folder EISDIR, no right to
 // it EACCES), so that the messages are the same; 0 for any other error.

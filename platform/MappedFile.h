@@ -24,9 +24,6 @@ public:
 
     std::string_view Text() const;
 
-    // Whether the bytes are mapped rather than read.
-    bool Mapped() const { return FMapped != nullptr; }
-
 private:
     void Unmap();
 

@@ -4,6 +4,8 @@
 
 #include "ProcessRunner.h"
 
+#include "Io.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -59,18 +61,6 @@ TPipe OpenPipe(int childEnd) {
     return pipe;
 }
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                          size);
-    return wide;
-}
-
 // One argument in quotes, so that the C runtime's parser of the command line
 // gives it back as it was: a quote is escaped with a backslash, and backslashes
 // before a quote are doubled.
@@ -96,7 +86,7 @@ std::wstring CommandLine(const std::vector<std::string>& argv) {
         if (!line.empty()) {
             line += L' ';
         }
-        AppendQuoted(line, Wide(argument));
+        AppendQuoted(line, platform::Wide(argument));
     }
     return line;
 }
