@@ -1,43 +1,20 @@
 #include "JsonOutput.h"
 
 // The document is written as it goes, into one buffer handed out in pieces:
-// keys, numbers and punctuation here, each string through Boost.JSON's
-// serializer, which escapes it (control characters, '"' and '\'). A decode's
-// JSON carries its text three times over (the text, each line, each value),
-// megabytes for a large message; built as a tree of values first, it cost as
-// much again in copies, allocations and their release as the writing itself.
-#include <boost/json/serializer.hpp>
+// keys, numbers and punctuation here, each string as the library's
+// WriteJsonString writes it. A decode's JSON carries its text three times over
+// (the text, each line, each value), megabytes for a large message; built as a
+// tree of values first, it cost as much again in copies, allocations and their
+// release as the writing itself.
+#include "velquist/TraceJson.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
 namespace velquist::cli {
 
 namespace {
-
-// Whether any byte is above 0x7F; one OR over all bytes, which vectorises.
-bool HasHighBytes(std::string_view bytes) {
-    unsigned char any = 0;
-    for (const char c : bytes) {
-        any |= static_cast<unsigned char>(c);
-    }
-    return (any & 0x80) != 0;
-}
-
-// The bytes as UTF-8 where byte b is the character U+00b, into `utf8`.
-std::string_view Latin1ToUtf8(std::string_view bytes, std::string& utf8) {
-    utf8.clear();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            utf8.push_back(c);
-        } else {
-            utf8.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return utf8;
-}
 
 // A JSON text written in pieces of 64 KiB to the caller's `write`. After a
 // write fails, nothing more is written.
@@ -47,13 +24,18 @@ public:
 
     bool Failed() const { return FFailed; }
 
-    // Text as it is: punctuation, keys with their quotes, "true".
+    // Text as it is: punctuation, keys with their quotes, "true", a piece of a
+    // string written as JSON.
     void Raw(std::string_view text) {
-        if (FBuffer.size() - FUsed < text.size()) {
-            Flush();
+        while (!text.empty()) {
+            if (FUsed == FBuffer.size()) {
+                Flush();
+            }
+            const std::size_t piece = std::min(text.size(), FBuffer.size() - FUsed);
+            text.copy(FBuffer.data() + FUsed, piece);
+            FUsed += piece;
+            text.remove_prefix(piece);
         }
-        text.copy(FBuffer.data() + FUsed, text.size());
-        FUsed += text.size();
     }
 
     void Number(std::size_t value) {
@@ -62,16 +44,9 @@ public:
         Raw(std::string_view(digits.data(), static_cast<std::size_t>(end - digits.begin())));
     }
 
-    // The bytes as a JSON string: byte b is the character U+00b (ASCII is its
-    // own UTF-8).
+    // The bytes as a JSON string: byte b is the character U+00b.
     void String(std::string_view bytes) {
-        FSerializer.reset(HasHighBytes(bytes) ? Latin1ToUtf8(bytes, FUtf8) : bytes);
-        while (!FSerializer.done()) {
-            if (FUsed == FBuffer.size()) {
-                Flush();
-            }
-            FUsed += FSerializer.read(FBuffer.data() + FUsed, FBuffer.size() - FUsed).size();
-        }
+        WriteJsonString(bytes, [this](std::string_view piece) { Raw(piece); });
     }
 
     // Writes what is left; false when a write failed.
@@ -89,8 +64,6 @@ private:
     }
 
     const std::function<bool(std::string_view)>& FWrite;
-    boost::json::serializer FSerializer;
-    std::string FUtf8; // a string with bytes above 0x7F, converted
     std::array<char, 1 << 16> FBuffer;
     std::size_t FUsed = 0;
     bool FFailed = false;

@@ -1,10 +1,39 @@
 #include "velquist/TraceJson.h"
 
+// Strings are escaped by Boost.JSON's serializer (control characters, '"' and
+// '\\'), the JSON of a single decode's too.
+#include <boost/json/serializer.hpp>
+
 #include <array>
 
 namespace velquist {
 
 namespace {
+
+// Whether any byte is above 0x7F; one OR over all bytes, which vectorises.
+bool HasHighBytes(std::string_view bytes) {
+    unsigned char any = 0;
+    for (const char c : bytes) {
+        any |= static_cast<unsigned char>(c);
+    }
+    return (any & 0x80) != 0;
+}
+
+// The bytes as UTF-8 where byte b is the character U+00b, into `utf8`.
+std::string_view Latin1ToUtf8(std::string_view bytes, std::string& utf8) {
+    utf8.clear();
+    utf8.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return utf8;
+}
 
 // Writes one object's members, a comma before each but the first.
 class TObjectWriter {
@@ -72,32 +101,18 @@ void AppendDurations(std::string& out, const TDurationStats& stats) {
 
 } // namespace
 
-void AppendJsonString(std::string& out, std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    out.push_back('"');
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out.append("\\\""); continue;
-        case '\\': out.append("\\\\"); continue;
-        case '\b': out.append("\\b"); continue;
-        case '\f': out.append("\\f"); continue;
-        case '\n': out.append("\\n"); continue;
-        case '\r': out.append("\\r"); continue;
-        case '\t': out.append("\\t"); continue;
-        default: break;
-        }
-        if (b < 0x20) {
-            out.append("\\u00").push_back(kDigits[b >> 4]);
-            out.push_back(kDigits[b & 0x0F]);
-        } else if (b < 0x80) {
-            out.push_back(c);
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
+void WriteJsonString(std::string_view bytes, const std::function<void(std::string_view)>& write) {
+    std::string utf8;
+    boost::json::serializer serializer;
+    serializer.reset(HasHighBytes(bytes) ? Latin1ToUtf8(bytes, utf8) : bytes);
+    std::array<char, 4096> piece;
+    while (!serializer.done()) {
+        write(serializer.read(piece.data(), piece.size()));
     }
-    out.push_back('"');
+}
+
+void AppendJsonString(std::string& out, std::string_view bytes) {
+    WriteJsonString(bytes, [&out](std::string_view piece) { out.append(piece); });
 }
 
 void AppendTraceMessageJson(std::string& out, const TTraceIndex& index, std::size_t i,

@@ -13,6 +13,7 @@
 #include "velquist/TraceQuery.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,7 +33,12 @@ void AppendTraceMessageJson(std::string& out, const TTraceIndex& index, std::siz
 // min, median, p95, max and mean; null without a duration).
 void AppendTraceStatsJson(std::string& out, const TTraceStats& stats);
 
-// Appends `bytes` as a JSON string, each byte the character of its value.
+// Appends `bytes` as a JSON string, each byte the character of its value
+// (ISO 8859-1), escaped as JSON requires.
 void AppendJsonString(std::string& out, std::string_view bytes);
+
+// The same string written in pieces of a few KiB to `write`, for a string of
+// megabytes (velquist-decode's --json writes its strings so).
+void WriteJsonString(std::string_view bytes, const std::function<void(std::string_view)>& write);
 
 } // namespace velquist
