@@ -48,6 +48,18 @@ std::optional<std::int64_t> SortKey(const TTraceIndex& index, std::size_t i, TTr
     return response ? std::optional(response->count()) : std::nullopt;
 }
 
+// `messages` but those `drop` marks.
+std::vector<std::uint32_t> Without(const std::vector<std::uint32_t>& messages,
+                                   const std::vector<bool>& drop) {
+    std::vector<std::uint32_t> kept;
+    for (std::size_t k = 0; k < messages.size(); ++k) {
+        if (!drop[k]) {
+            kept.push_back(messages[k]);
+        }
+    }
+    return kept;
+}
+
 } // namespace
 
 QString TraceCellText(const TTraceIndex& index, std::size_t i, TTraceColumn column) {
@@ -274,11 +286,50 @@ void TTraceModel::SourceGrew() {
 
 void TTraceModel::SourceFinished() {
     // A request that looked unanswered may have found its answer since.
-    if (FFilter.Unanswered && FKeepScanning) {
-        SetFilter(FFilter);
-    } else {
-        SourceGrew();
+    if (FFilter.Unanswered) {
+        DropAnswered();
     }
+    SourceGrew();
+}
+
+std::vector<bool> TTraceModel::RejectedNow(const std::vector<std::uint32_t>& messages) const {
+    std::vector<bool> rejected(messages.size());
+    const TIndexLock lock = FSource.Read();
+    const TTraceSelector selector(*lock, FFilter);
+    for (std::size_t k = 0; k < messages.size(); ++k) {
+        rejected[k] = !selector.AcceptsIndexed(messages[k]);
+    }
+    return rejected;
+}
+
+void TTraceModel::DropAnswered() {
+    const std::vector<bool> drop = RejectedNow(FShown);
+    // The rows to drop, as runs [first, end), from the last.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t row = FShown.size(); row > 0; --row) {
+        if (!drop[row - 1]) {
+            continue;
+        }
+        if (!runs.empty() && runs.back().first == row) {
+            --runs.back().first;
+        } else {
+            runs.emplace_back(row - 1, row);
+        }
+    }
+    // A few runs go one by one, so the view keeps its selection; many at once.
+    constexpr std::size_t kRunsOneByOne = 64;
+    if (runs.size() <= kRunsOneByOne) {
+        for (const auto& [first, end] : runs) {
+            beginRemoveRows({}, static_cast<int>(first), static_cast<int>(end) - 1);
+            FShown.erase(FShown.begin() + static_cast<std::ptrdiff_t>(first),
+                         FShown.begin() + static_cast<std::ptrdiff_t>(end));
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    FShown = Without(FShown, drop);
+    endResetModel();
 }
 
 void TTraceModel::Continue() {
@@ -346,6 +397,10 @@ void TTraceModel::TakeScan(std::uint64_t generation, std::vector<std::uint32_t> 
                            std::size_t upTo, bool last) {
     if (generation != FGeneration) {
         return;
+    }
+    if (FFilter.Unanswered) {
+        // Looked at before the reader ended, maybe: a request may have its answer now.
+        found = Without(found, RejectedNow(found));
     }
     FScanned = upTo;
     AddRows(std::move(found));

@@ -82,6 +82,11 @@ private:
     // The reader published more messages / ended.
     void SourceGrew();
     void SourceFinished();
+    // Drops the rows of requests that have found their answer since they were
+    // shown as unanswered.
+    void DropAnswered();
+    // Which of `messages` the filter's conditions on the index reject now.
+    std::vector<bool> RejectedNow(const std::vector<std::uint32_t>& messages) const;
     // Looks at the messages after Scanned(): at once for the index's filters,
     // on a worker for a text filter.
     void Continue();
