@@ -407,8 +407,8 @@ void TTraceModel::TakeScan(std::uint64_t generation, std::vector<std::uint32_t> 
     if (last) {
         EndScan();
         Continue();
-        emit CountsChanged();
     }
+    emit CountsChanged();
 }
 
 void TTraceModel::EndScan() {
@@ -437,7 +437,6 @@ void TTraceModel::AddRows(std::vector<std::uint32_t> messages) {
             }
         }
     }
-    emit CountsChanged();
 }
 
 } // namespace velquist::ui

@@ -444,7 +444,7 @@ void TfrmTrace::SourceGrew() {
         FTable->selectRow(0);
     }
     UpdateLinks(); // a request read earlier may have found its reply since
-    UpdateCounts();
+    // The model has counted the new messages already (it heard of them first).
 }
 
 void TfrmTrace::SourceFinished() {
