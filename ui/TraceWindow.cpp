@@ -406,10 +406,7 @@ void TfrmTrace::ApplyFilter() {
             static_cast<std::int64_t>(FSlowerSeconds->value() * 1e9 + 0.5));
     }
     filter.MaskCardData = FMask->isChecked();
-    const TTraceFilter& now = FModel->Filter();
-    if (filter.Lunos == now.Lunos && filter.Types == now.Types && filter.Match == now.Match &&
-        filter.Unanswered == now.Unanswered && filter.SlowerThan == now.SlowerThan &&
-        filter.MaskCardData == now.MaskCardData && FModel->Scanned() > 0 &&
+    if (filter == FModel->Filter() && FModel->Scanned() > 0 &&
         (FModel->Filtering() || FModel->Scanned() >= FModel->Total())) {
         return; // the same filter at work or done; a stopped one starts again
     }
