@@ -394,8 +394,7 @@ void TfrmTrace::ApplyFilter() {
             filter.Types.push_back(AllMsgTypes()[k]);
         }
     }
-    const auto checked = std::count_if(FTypeActions.begin(), FTypeActions.end(),
-                                       [](const QAction* a) { return a->isChecked(); });
+    const std::size_t checked = filter.Types.size();
     FTypeButton->setText(checked == 0   ? QStringLiteral("All types")
                          : checked == 1 ? QStringLiteral("1 type")
                                         : QStringLiteral("%1 types").arg(checked));
