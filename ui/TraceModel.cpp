@@ -257,6 +257,14 @@ std::vector<std::uint32_t> TTraceModel::ShownInTraceOrder() const {
     return messages;
 }
 
+std::vector<bool> TTraceModel::ShownFlags() const {
+    std::vector<bool> shown(Total());
+    for (const std::uint32_t message : FShown) {
+        shown[message] = true;
+    }
+    return shown;
+}
+
 void TTraceModel::SetFilter(TTraceFilter filter) {
     EndScan();
     ++FGeneration;

@@ -69,6 +69,8 @@ public:
     std::optional<int> RowOf(std::size_t message) const;
     // The shown messages in trace order.
     std::vector<std::uint32_t> ShownInTraceOrder() const;
+    // Whether each message of the trace is shown, by its index (Total() of them).
+    std::vector<bool> ShownFlags() const;
 
     std::optional<TTraceColumn> SortColumn() const { return FSortColumn; }
 

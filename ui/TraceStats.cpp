@@ -163,10 +163,7 @@ TTraceStatsDialog::TTraceStatsDialog(TTraceSource& source, TTraceModel& model, Q
 }
 
 void TTraceStatsDialog::Refresh() {
-    std::vector<bool> shown(FModel.Total());
-    for (int row = 0; row < FModel.rowCount(); ++row) {
-        shown[FModel.MessageAt(row)] = true;
-    }
+    const std::vector<bool> shown = FModel.ShownFlags();
     std::vector<TChartPoint> points;
     TTraceStats stats;
     {

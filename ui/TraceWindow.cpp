@@ -532,10 +532,7 @@ std::optional<std::size_t> TfrmTrace::Linked(TLink link) const {
     case TLink::NextSame:
     case TLink::PreviousSame: {
         // The next one the table shows: the filter chose what is looked at.
-        std::vector<bool> shown(FSource->Messages());
-        for (int row = 0; row < FModel->rowCount(); ++row) {
-            shown[FModel->MessageAt(row)] = true;
-        }
+        const std::vector<bool> shown = FModel->ShownFlags();
         for (auto next = lock->SameTerminal(i, link == TLink::NextSame); next;
              next = lock->SameTerminal(*next, link == TLink::NextSame)) {
             if (*next < shown.size() && shown[*next]) {
