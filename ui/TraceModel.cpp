@@ -166,7 +166,6 @@ QVariant TTraceModel::data(const QModelIndex& index, int role) const {
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         }
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-    case kMessageRole: return QVariant::fromValue(message);
     default: return {};
     }
 }

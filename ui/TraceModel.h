@@ -40,9 +40,6 @@ class TTraceModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    // The message index of a row (Qt::UserRole).
-    static constexpr int kMessageRole = Qt::UserRole;
-
     explicit TTraceModel(TTraceSource& source, QObject* parent = nullptr);
     ~TTraceModel() override; // stops the filter's worker
 

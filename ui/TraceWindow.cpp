@@ -451,10 +451,10 @@ void TfrmTrace::SourceFinished() {
 }
 
 void TfrmTrace::ShowNoMessage() {
-    FProblem = ShowProblem(nullptr, QStringLiteral("No message found in \"%1\".\n\nVelquist reads "
-                                                   "offset dumps (xxd, hexdump -C, od), NETADRD "
-                                                   "trace blocks and one message a line in hex.")
-                                        .arg(QDir::toNativeSeparators(FPath)));
+    ShowProblem(nullptr, QStringLiteral("No message found in \"%1\".\n\nVelquist reads "
+                                        "offset dumps (xxd, hexdump -C, od), NETADRD "
+                                        "trace blocks and one message a line in hex.")
+                             .arg(QDir::toNativeSeparators(FPath)));
     close();
 }
 

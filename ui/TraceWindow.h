@@ -16,9 +16,9 @@
 
 #include "TraceStats.h"
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <optional>
@@ -85,8 +85,6 @@ public:
     QTableView& Table() const { return *FTable; }
     // The statistics dialog, made when first shown.
     TTraceStatsDialog* Statistics() const { return FStats; }
-    // The message box of the last problem (a file with no message), if shown.
-    QMessageBox* Problem() const { return FProblem; }
 
     const QString& Path() const { return FPath; }
 
@@ -143,7 +141,6 @@ private:
     QTableView* FTable = nullptr;
     TTraceDetails* FDetails = nullptr;
     QPointer<TTraceStatsDialog> FStats;
-    QPointer<QMessageBox> FProblem;
     std::optional<std::size_t> FCurrent;
     bool FInRecent = false;        // the file is in the recent files
     QTimer* FStatsLater = nullptr; // counts the statistics anew once the rows are all there
