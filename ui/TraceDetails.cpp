@@ -203,7 +203,8 @@ void TTraceDetails::Show(const TTraceIndex& index, std::size_t i, bool mask) {
         FLinks->Tie(std::move(lines.Places), TShownLines(result.Lines, shown.Places));
     } else {
         const QSignalBlocker blocker(FDecoded);
-        ShowText(*FDecoded, ShowBytes("Error: " + result.Error));
+        std::string scratch;
+        ShowText(*FDecoded, ShowBytes(ShownText(view, scratch)));
     }
 }
 

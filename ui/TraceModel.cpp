@@ -12,10 +12,6 @@ namespace {
 // the index again, and reports what it found.
 constexpr std::size_t kScanChunk = 256;
 
-QString FromLatin(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Message bytes in a cell: Windows-1252, a control byte as ".".
 QString CellBytes(std::string_view bytes) {
     QString text;
@@ -28,7 +24,7 @@ QString CellBytes(std::string_view bytes) {
 }
 
 QString Seconds(std::chrono::nanoseconds duration) {
-    return FromLatin(FormatSeconds(duration, true));
+    return QString::fromLatin1(FormatSeconds(duration, true));
 }
 
 // A function command's response time, or a solicited status's time since its command.
@@ -68,7 +64,7 @@ QString TraceCellText(const TTraceIndex& index, std::size_t i, TTraceColumn colu
     case TTraceColumn::Number: return QString::number(i + 1);
     case TTraceColumn::Time: {
         const auto time = entry.Time();
-        return time ? FromLatin(FormatTraceTime(*time, ' ')) : QString();
+        return time ? QString::fromLatin1(FormatTraceTime(*time, ' ')) : QString();
     }
     case TTraceColumn::Delta: {
         const auto delta = index.Delta(i);
@@ -86,7 +82,7 @@ QString TraceCellText(const TTraceIndex& index, std::size_t i, TTraceColumn colu
         const auto luno = index.Luno(i);
         return luno ? CellBytes(*luno) : QString();
     }
-    case TTraceColumn::Type: return FromLatin(MsgTypeDisplayName(entry.Type()));
+    case TTraceColumn::Type: return QString::fromLatin1(MsgTypeDisplayName(entry.Type()));
     case TTraceColumn::Summary: {
         const TTraceMessageView view = ViewTraceMessage(index, i);
         QString text = CellBytes(view.Summary().Item);

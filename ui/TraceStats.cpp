@@ -23,10 +23,6 @@ namespace velquist::ui {
 
 namespace {
 
-QString FromLatin(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 double InSeconds(std::chrono::nanoseconds duration) {
     return static_cast<double>(duration.count()) / 1e9;
 }
@@ -34,11 +30,12 @@ double InSeconds(std::chrono::nanoseconds duration) {
 QString Durations(const QString& name, const TDurationStats& stats) {
     QString text = QStringLiteral("%1: %2").arg(name).arg(stats.Count);
     if (stats.Count > 0) {
-        text +=
-            QStringLiteral(", min %1, median %2, p95 %3, max %4, mean %5 s")
-                .arg(FromLatin(FormatSeconds(stats.Min)), FromLatin(FormatSeconds(stats.Median)),
-                     FromLatin(FormatSeconds(stats.P95)), FromLatin(FormatSeconds(stats.Max)),
-                     FromLatin(FormatSeconds(stats.Mean)));
+        const auto seconds = [](std::chrono::nanoseconds duration) {
+            return QString::fromLatin1(FormatSeconds(duration));
+        };
+        text += QStringLiteral(", min %1, median %2, p95 %3, max %4, mean %5 s")
+                    .arg(seconds(stats.Min), seconds(stats.Median), seconds(stats.P95),
+                         seconds(stats.Max), seconds(stats.Mean));
     }
     return text;
 }
@@ -197,12 +194,12 @@ void TTraceStatsDialog::Refresh() {
     FTypes->clear();
     for (const TDMsgType type : AllMsgTypes()) {
         if (stats.Types[type] > 0) {
-            AddCount(*FTypes, FromLatin(MsgTypeDisplayName(type)), stats.Types[type]);
+            AddCount(*FTypes, QString::fromLatin1(MsgTypeDisplayName(type)), stats.Types[type]);
         }
     }
     FTerminals->clear();
     for (const auto& [luno, count] : stats.Terminals) {
-        AddCount(*FTerminals, FromLatin(luno), count);
+        AddCount(*FTerminals, QString::fromLatin1(luno), count);
     }
 
     QList<QPointF> series;

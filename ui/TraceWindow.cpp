@@ -224,11 +224,8 @@ QWidget* TfrmTrace::CreateFilterBar() {
     FTypeButton->setPopupMode(QToolButton::InstantPopup);
     auto* types = new QMenu(FTypeButton);
     for (const TDMsgType type : AllMsgTypes()) {
-        const std::string_view name = MsgTypeDisplayName(type);
-        QAction* action =
-            types->addAction(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-        const std::string_view id = MsgTypeName(type);
-        action->setObjectName(QString::fromLatin1(id.data(), static_cast<qsizetype>(id.size())));
+        QAction* action = types->addAction(QString::fromLatin1(MsgTypeDisplayName(type)));
+        action->setObjectName(QString::fromLatin1(MsgTypeName(type)));
         action->setCheckable(true);
         connect(action, &QAction::toggled, this, &TfrmTrace::ApplyFilter);
         FTypeActions.push_back(action);
