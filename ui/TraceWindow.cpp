@@ -62,19 +62,6 @@ QString Title(const QString& path) {
     return QFileInfo(path).fileName() + QStringLiteral(" - Velquist Trace");
 }
 
-// The local files a drag carries.
-QStringList DroppedFiles(const QMimeData* data) {
-    QStringList files;
-    if (data != nullptr) {
-        for (const QUrl& url : data->urls()) {
-            if (url.isLocalFile()) {
-                files.append(url.toLocalFile());
-            }
-        }
-    }
-    return files;
-}
-
 // Columns as wide as what they usually hold; each user's widths are kept.
 void SetColumnWidths(QTableView& table) {
     static const char* const kWidest[kTraceColumns] = {"0000000",
@@ -103,6 +90,18 @@ QMessageBox* ShowProblem(QWidget* parent, const QString& text) {
 }
 
 } // namespace
+
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data != nullptr) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile()) {
+                files.append(url.toLocalFile());
+            }
+        }
+    }
+    return files;
+}
 
 QString TraceSettingsFile(const QString& userFolder) {
     return QDir(userFolder).filePath(QStringLiteral("velquist-trace.ini"));

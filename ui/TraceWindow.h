@@ -30,6 +30,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -51,6 +52,10 @@ struct TTraceWindowOptions {
     std::size_t StepMessages = 2048;
     bool Paused = false;
 };
+
+// The local files a drag carries (a drag of files from a file manager); none
+// for a drag of text.
+QStringList DroppedFiles(const QMimeData* data);
 
 // The trace window's INI file in the user's configuration folder `userFolder`.
 QString TraceSettingsFile(const QString& userFolder);
