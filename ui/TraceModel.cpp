@@ -192,10 +192,14 @@ bool TTraceModel::Before(const TTraceIndex& index, std::uint32_t a, std::uint32_
     return a < b;
 }
 
+bool TTraceModel::Sortable(TTraceColumn column) {
+    return column == TTraceColumn::Number || column == TTraceColumn::Time ||
+           column == TTraceColumn::Response;
+}
+
 void TTraceModel::sort(int column, Qt::SortOrder order) {
     const auto sortColumn = static_cast<TTraceColumn>(column);
-    if (sortColumn != TTraceColumn::Number && sortColumn != TTraceColumn::Time &&
-        sortColumn != TTraceColumn::Response) {
+    if (!Sortable(sortColumn)) {
         return;
     }
     FSortColumn = sortColumn;

@@ -47,7 +47,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // By number, time or response time; other columns keep the order there is.
+    // Whether the table sorts by `column`: by number, time or response time.
+    static bool Sortable(TTraceColumn column);
+    // By a column that is Sortable; others keep the order there is.
     void sort(int column, Qt::SortOrder order) override;
 
     // Shows the messages `filter` passes (all for an empty filter).

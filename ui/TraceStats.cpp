@@ -66,18 +66,18 @@ std::vector<TChartPoint> ThinPoints(const std::vector<TChartPoint>& points, std:
     const std::size_t spans = most / 2;
     const double first = points.front().Elapsed;
     const double width = std::max(points.back().Elapsed - first, 1e-9);
+    const auto spanOf = [&](const TChartPoint& point) {
+        return std::min(spans - 1,
+                        static_cast<std::size_t>((point.Elapsed - first) / width * spans));
+    };
     std::vector<TChartPoint> thin;
     std::size_t k = 0;
     while (k < points.size()) {
-        const auto span = std::min(
-            spans - 1, static_cast<std::size_t>((points[k].Elapsed - first) / width * spans));
+        const std::size_t span = spanOf(points[k]);
         std::size_t quickest = k;
         std::size_t slowest = k;
         std::size_t next = k + 1;
-        for (; next < points.size() &&
-               std::min(spans - 1, static_cast<std::size_t>((points[next].Elapsed - first) / width *
-                                                            spans)) == span;
-             ++next) {
+        for (; next < points.size() && spanOf(points[next]) == span; ++next) {
             quickest = points[next].Response < points[quickest].Response ? next : quickest;
             slowest = points[next].Response > points[slowest].Response ? next : slowest;
         }

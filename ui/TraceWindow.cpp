@@ -171,9 +171,7 @@ TfrmTrace::TfrmTrace(TTraceWindowOptions options, QWidget* parent)
             [this](const QModelIndex& current) { CurrentRowChanged(current); });
     connect(FTable->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         QHeaderView& header = *FTable->horizontalHeader();
-        const auto column = static_cast<TTraceColumn>(section);
-        if (column != TTraceColumn::Number && column != TTraceColumn::Time &&
-            column != TTraceColumn::Response) {
+        if (!TTraceModel::Sortable(static_cast<TTraceColumn>(section))) {
             const auto sorted = FModel->SortColumn();
             header.setSortIndicator(sorted ? static_cast<int>(*sorted) : -1,
                                     header.sortIndicatorOrder());
