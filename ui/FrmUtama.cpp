@@ -7,6 +7,7 @@
 #include "InputArea.h"
 #include "ShownText.h"
 #include "TextPlaces.h"
+#include "TraceWindow.h"
 #include "velquist/InputPrep.h"
 #include "velquist/IntFromText.h"
 
@@ -364,39 +365,27 @@ void TfrmDecode::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-namespace {
-
-// A drag of files from a file manager; a drag of text goes to the input area.
-bool CarriesFiles(const QMimeData* data) {
-    if (data == nullptr || !data->hasUrls()) {
-        return false;
-    }
-    const QList<QUrl> urls = data->urls();
-    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
-}
-
-} // namespace
-
+// A drag of files from a file manager opens them; a drag of text goes to the
+// input area.
 void TfrmDecode::dragEnterEvent(QDragEnterEvent* event) {
-    if (CarriesFiles(event->mimeData())) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     }
 }
 
 void TfrmDecode::dragMoveEvent(QDragMoveEvent* event) {
-    if (CarriesFiles(event->mimeData())) {
+    if (!DroppedFiles(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     }
 }
 
 void TfrmDecode::dropEvent(QDropEvent* event) {
-    if (!CarriesFiles(event->mimeData())) {
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty()) {
         return;
     }
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            emit TraceChosen(url.toLocalFile());
-        }
+    for (const QString& path : files) {
+        emit TraceChosen(path);
     }
     event->acceptProposedAction();
 }
@@ -408,7 +397,7 @@ bool TfrmDecode::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragMove:
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        if (!CarriesFiles(drop->mimeData())) {
+        if (DroppedFiles(drop->mimeData()).isEmpty()) {
             break;
         }
         if (event->type() == QEvent::Drop) {

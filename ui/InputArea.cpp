@@ -49,7 +49,7 @@ qsizetype PieceEnd(const QString& text, qsizetype start, qsizetype end, qsizetyp
 }
 
 // The two texts without what they share at the start and at the end.
-TTextEdit Trimmed(TTextEdit edit) {
+TTextChange Trimmed(TTextChange edit) {
     const auto removed = edit.Removed.size();
     const auto inserted = edit.Inserted.size();
     qsizetype front = 0;
@@ -177,7 +177,7 @@ void TInputArea::Reread() {
         }
         offset += block.length() - 1;
     }
-    const TTextEdit edit = Trimmed({0, FText, TextBetween(0, document()->characterCount())});
+    const TTextChange edit = Trimmed({0, FText, TextBetween(0, document()->characterCount())});
     if (!edit.Removed.isEmpty() || !edit.Inserted.isEmpty()) {
         edit.ApplyTo(FText);
         FHistory.Record(edit, TTextHistory::TJoin::NewStep);
@@ -280,7 +280,7 @@ void TInputArea::FormatMarks(int from, int to, QStringView text, qsizetype offse
     }
 }
 
-void TInputArea::ChangeDocument(const TTextEdit& edit) {
+void TInputArea::ChangeDocument(const TTextChange& edit) {
     const int from = DocumentPosition(edit.Offset);
     const int to = DocumentPosition(edit.Offset + edit.Removed.size());
     // Where the paragraph after the change continues the line, a change of its
@@ -308,14 +308,14 @@ void TInputArea::ChangeDocument(const TTextEdit& edit) {
     FormatMarks(from, cursor.position(), edit.Inserted, edit.Offset);
 }
 
-void TInputArea::Change(const TTextEdit& edit, TTextHistory::TJoin join) {
+void TInputArea::Change(const TTextChange& edit, TTextHistory::TJoin join) {
     edit.ApplyTo(FText);
     FHistory.Record(edit, join);
     FActionChanged = FActionDepth > 0;
     Show(edit);
 }
 
-void TInputArea::Show(const TTextEdit& edit) {
+void TInputArea::Show(const TTextChange& edit) {
     ChangeDocument(edit);
     QTextCursor cursor(document());
     cursor.setPosition(DocumentPosition(edit.Offset + edit.Inserted.size()));
@@ -324,7 +324,7 @@ void TInputArea::Show(const TTextEdit& edit) {
     emit InputChanged();
 }
 
-TTextHistory::TJoin TInputArea::JoinOf(const TTextEdit& edit) const {
+TTextHistory::TJoin TInputArea::JoinOf(const TTextChange& edit) const {
     if (FActionDepth > 0 && FActionChanged) {
         return TTextHistory::TJoin::SameAction;
     }
@@ -349,7 +349,7 @@ void TInputArea::DocumentChanged(int position, int removed, int added) {
         return;
     }
     FormatMarks(position, position + added, inserted, offset);
-    const TTextEdit edit = Trimmed({offset, FText.mid(offset, lost), std::move(inserted)});
+    const TTextChange edit = Trimmed({offset, FText.mid(offset, lost), std::move(inserted)});
     if (edit.Removed.isEmpty() && edit.Inserted.isEmpty()) {
         return; // formats only
     }
@@ -373,11 +373,11 @@ void TInputArea::Paste(const QString& text) {
 }
 
 void TInputArea::Undo() {
-    FHistory.Undo(FText, [this](const TTextEdit& edit) { Show(edit); });
+    FHistory.Undo(FText, [this](const TTextChange& edit) { Show(edit); });
 }
 
 void TInputArea::Redo() {
-    FHistory.Redo(FText, [this](const TTextEdit& edit) { Show(edit); });
+    FHistory.Redo(FText, [this](const TTextChange& edit) { Show(edit); });
 }
 
 template <typename TDispatch>

@@ -105,17 +105,17 @@ private:
 
     // Makes `edit` to the text and records it in the history with `join`; then
     // shows it.
-    void Change(const TTextEdit& edit, TTextHistory::TJoin join);
+    void Change(const TTextChange& edit, TTextHistory::TJoin join);
     // Makes `edit`, already made to Text(), to the document, and puts the
     // caret after what it inserted.
-    void Show(const TTextEdit& edit);
-    void ChangeDocument(const TTextEdit& edit);
+    void Show(const TTextChange& edit);
+    void ChangeDocument(const TTextChange& edit);
     // Has the marks formatted in the paragraphs from document position `from`
     // to `to`, which hold `text`, from `offset` of Text() on.
     void FormatMarks(int from, int to, QStringView text, qsizetype offset);
     // How a change the text area made itself (typing, deleting, cutting) joins
     // the ones before it in the history.
-    TTextHistory::TJoin JoinOf(const TTextEdit& edit) const;
+    TTextHistory::TJoin JoinOf(const TTextChange& edit) const;
     // Brings Text() and the history up to a change the text area made itself.
     void DocumentChanged(int position, int removed, int added);
     // Runs an event of the text area as one action for the history.

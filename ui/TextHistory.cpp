@@ -8,7 +8,7 @@ namespace {
 
 // Whether `edit` types right after the typing that `step` is.
 template <typename TStep>
-bool ContinuesTyping(const TStep& step, const TTextEdit& edit) {
+bool ContinuesTyping(const TStep& step, const TTextChange& edit) {
     const auto& last = step.Changes.back();
     return step.Typing && last.Absent.isEmpty() && edit.Removed.isEmpty() &&
            last.Offset + last.Present == edit.Offset;
@@ -16,7 +16,7 @@ bool ContinuesTyping(const TStep& step, const TTextEdit& edit) {
 
 } // namespace
 
-void TTextEdit::ApplyTo(QString& text) const {
+void TTextChange::ApplyTo(QString& text) const {
     if (Removed.isEmpty()) {
         text.insert(Offset, Inserted);
     } else if (Inserted.isEmpty()) {
@@ -26,15 +26,15 @@ void TTextEdit::ApplyTo(QString& text) const {
     }
 }
 
-TTextEdit TTextHistory::TKept::SwapIn(QString& text) {
-    TTextEdit edit{Offset, text.mid(Offset, Present), std::move(Absent)};
+TTextChange TTextHistory::TKept::SwapIn(QString& text) {
+    TTextChange edit{Offset, text.mid(Offset, Present), std::move(Absent)};
     edit.ApplyTo(text);
     Absent = edit.Removed;
     Present = edit.Inserted.size();
     return edit;
 }
 
-void TTextHistory::Record(const TTextEdit& edit, TJoin join) {
+void TTextHistory::Record(const TTextChange& edit, TJoin join) {
     FSteps.resize(FDone);
     const TKept kept{edit.Offset, edit.Removed, edit.Inserted.size()};
     const bool joins = FJoinable && !FSteps.empty();

@@ -25,7 +25,7 @@
 namespace velquist::ui {
 
 // One change of a text: `Removed`, which stood at `Offset`, replaced by `Inserted`.
-struct TTextEdit {
+struct TTextChange {
     qsizetype Offset = 0;
     QString Removed;
     QString Inserted;
@@ -46,11 +46,11 @@ public:
     };
 
     // Called with each change an undo or a redo makes, after making it.
-    using TOnChange = std::function<void(const TTextEdit&)>;
+    using TOnChange = std::function<void(const TTextChange&)>;
 
     // Records `edit`, made to the text after the edits recorded so far; what
     // could be redone is forgotten.
-    void Record(const TTextEdit& edit, TJoin join);
+    void Record(const TTextChange& edit, TJoin join);
 
     bool CanUndo() const { return FDone > 0; }
     bool CanRedo() const { return FDone < FSteps.size(); }
@@ -70,7 +70,7 @@ private:
         QString Absent;
         qsizetype Present = 0;
 
-        TTextEdit SwapIn(QString& text);
+        TTextChange SwapIn(QString& text);
     };
 
     struct TStep {

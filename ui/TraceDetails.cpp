@@ -56,15 +56,6 @@ std::size_t LinesAfter(std::string_view text, std::size_t end, std::size_t lines
     return end;
 }
 
-std::uint64_t LineBreaks(std::string_view text) {
-    std::uint64_t breaks = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        breaks +=
-            text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
-    }
-    return breaks;
-}
-
 // The trace characters shown: each trace byte's place in the shown text.
 class TTraceLinePlaces : public TSourcePlaces {
 public:
@@ -145,7 +136,6 @@ TTraceLines ShowTraceLines(const TTraceIndex& index, std::size_t i, TTraceMessag
     const std::vector<qsizetype>& places = lines.Shown.Places;
     lines.Message = {static_cast<int>(places[own.Offset - begin]),
                      static_cast<int>(places[std::min(own.End(), end) - begin])};
-    lines.FirstLine = entry.FirstLine() - LineBreaks(text.substr(begin, own.Offset - begin));
     lines.Places = std::make_unique<TTraceLinePlaces>(std::move(read), begin, std::move(bytes),
                                                       std::move(lines.Shown.Places));
     return lines;
@@ -213,7 +203,8 @@ void TTraceDetails::Show(const TTraceIndex& index, std::size_t i, bool mask) {
         FLinks->Tie(std::move(lines.Places), TShownLines(result.Lines, shown.Places));
     } else {
         const QSignalBlocker blocker(FDecoded);
-        ShowText(*FDecoded, ShowBytes("Error: " + result.Error));
+        std::string scratch;
+        ShowText(*FDecoded, ShowBytes(ShownText(view, scratch)));
     }
 }
 

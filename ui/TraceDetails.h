@@ -28,7 +28,6 @@ struct TTraceLines {
     TShownText Shown;     // the lines, control bytes as marks
     TPositionRun Message; // the message's own lines; the others are context
     std::unique_ptr<TSourcePlaces> Places;
-    std::uint64_t FirstLine = 0; // the trace line number of the first line shown
 };
 
 // The lines message i stands on, with `context` lines before and after, at

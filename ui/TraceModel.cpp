@@ -12,10 +12,6 @@ namespace {
 // the index again, and reports what it found.
 constexpr std::size_t kScanChunk = 256;
 
-QString FromLatin(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // Message bytes in a cell: Windows-1252, a control byte as ".".
 QString CellBytes(std::string_view bytes) {
     QString text;
@@ -28,7 +24,7 @@ QString CellBytes(std::string_view bytes) {
 }
 
 QString Seconds(std::chrono::nanoseconds duration) {
-    return FromLatin(FormatSeconds(duration, true));
+    return QString::fromLatin1(FormatSeconds(duration, true));
 }
 
 // A function command's response time, or a solicited status's time since its command.
@@ -48,6 +44,18 @@ std::optional<std::int64_t> SortKey(const TTraceIndex& index, std::size_t i, TTr
     return response ? std::optional(response->count()) : std::nullopt;
 }
 
+// `messages` but those `drop` marks.
+std::vector<std::uint32_t> Without(const std::vector<std::uint32_t>& messages,
+                                   const std::vector<bool>& drop) {
+    std::vector<std::uint32_t> kept;
+    for (std::size_t k = 0; k < messages.size(); ++k) {
+        if (!drop[k]) {
+            kept.push_back(messages[k]);
+        }
+    }
+    return kept;
+}
+
 } // namespace
 
 QString TraceCellText(const TTraceIndex& index, std::size_t i, TTraceColumn column) {
@@ -56,7 +64,7 @@ QString TraceCellText(const TTraceIndex& index, std::size_t i, TTraceColumn colu
     case TTraceColumn::Number: return QString::number(i + 1);
     case TTraceColumn::Time: {
         const auto time = entry.Time();
-        return time ? FromLatin(FormatTraceTime(*time, ' ')) : QString();
+        return time ? QString::fromLatin1(FormatTraceTime(*time, ' ')) : QString();
     }
     case TTraceColumn::Delta: {
         const auto delta = index.Delta(i);
@@ -74,7 +82,7 @@ QString TraceCellText(const TTraceIndex& index, std::size_t i, TTraceColumn colu
         const auto luno = index.Luno(i);
         return luno ? CellBytes(*luno) : QString();
     }
-    case TTraceColumn::Type: return FromLatin(MsgTypeDisplayName(entry.Type()));
+    case TTraceColumn::Type: return QString::fromLatin1(MsgTypeDisplayName(entry.Type()));
     case TTraceColumn::Summary: {
         const TTraceMessageView view = ViewTraceMessage(index, i);
         QString text = CellBytes(view.Summary().Item);
@@ -154,7 +162,6 @@ QVariant TTraceModel::data(const QModelIndex& index, int role) const {
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         }
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
-    case kMessageRole: return QVariant::fromValue(message);
     default: return {};
     }
 }
@@ -185,10 +192,14 @@ bool TTraceModel::Before(const TTraceIndex& index, std::uint32_t a, std::uint32_
     return a < b;
 }
 
+bool TTraceModel::Sortable(TTraceColumn column) {
+    return column == TTraceColumn::Number || column == TTraceColumn::Time ||
+           column == TTraceColumn::Response;
+}
+
 void TTraceModel::sort(int column, Qt::SortOrder order) {
     const auto sortColumn = static_cast<TTraceColumn>(column);
-    if (sortColumn != TTraceColumn::Number && sortColumn != TTraceColumn::Time &&
-        sortColumn != TTraceColumn::Response) {
+    if (!Sortable(sortColumn)) {
         return;
     }
     FSortColumn = sortColumn;
@@ -245,6 +256,14 @@ std::vector<std::uint32_t> TTraceModel::ShownInTraceOrder() const {
     return messages;
 }
 
+std::vector<bool> TTraceModel::ShownFlags() const {
+    std::vector<bool> shown(Total());
+    for (const std::uint32_t message : FShown) {
+        shown[message] = true;
+    }
+    return shown;
+}
+
 void TTraceModel::SetFilter(TTraceFilter filter) {
     EndScan();
     ++FGeneration;
@@ -274,11 +293,50 @@ void TTraceModel::SourceGrew() {
 
 void TTraceModel::SourceFinished() {
     // A request that looked unanswered may have found its answer since.
-    if (FFilter.Unanswered && FKeepScanning) {
-        SetFilter(FFilter);
-    } else {
-        SourceGrew();
+    if (FFilter.Unanswered) {
+        DropAnswered();
     }
+    SourceGrew();
+}
+
+std::vector<bool> TTraceModel::RejectedNow(const std::vector<std::uint32_t>& messages) const {
+    std::vector<bool> rejected(messages.size());
+    const TIndexLock lock = FSource.Read();
+    const TTraceSelector selector(*lock, FFilter);
+    for (std::size_t k = 0; k < messages.size(); ++k) {
+        rejected[k] = !selector.AcceptsIndexed(messages[k]);
+    }
+    return rejected;
+}
+
+void TTraceModel::DropAnswered() {
+    const std::vector<bool> drop = RejectedNow(FShown);
+    // The rows to drop, as runs [first, end), from the last.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t row = FShown.size(); row > 0; --row) {
+        if (!drop[row - 1]) {
+            continue;
+        }
+        if (!runs.empty() && runs.back().first == row) {
+            --runs.back().first;
+        } else {
+            runs.emplace_back(row - 1, row);
+        }
+    }
+    // A few runs go one by one, so the view keeps its selection; many at once.
+    constexpr std::size_t kRunsOneByOne = 64;
+    if (runs.size() <= kRunsOneByOne) {
+        for (const auto& [first, end] : runs) {
+            beginRemoveRows({}, static_cast<int>(first), static_cast<int>(end) - 1);
+            FShown.erase(FShown.begin() + static_cast<std::ptrdiff_t>(first),
+                         FShown.begin() + static_cast<std::ptrdiff_t>(end));
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    FShown = Without(FShown, drop);
+    endResetModel();
 }
 
 void TTraceModel::Continue() {
@@ -347,13 +405,17 @@ void TTraceModel::TakeScan(std::uint64_t generation, std::vector<std::uint32_t> 
     if (generation != FGeneration) {
         return;
     }
+    if (FFilter.Unanswered) {
+        // Looked at before the reader ended, maybe: a request may have its answer now.
+        found = Without(found, RejectedNow(found));
+    }
     FScanned = upTo;
     AddRows(std::move(found));
     if (last) {
         EndScan();
         Continue();
-        emit CountsChanged();
     }
+    emit CountsChanged();
 }
 
 void TTraceModel::EndScan() {
@@ -382,7 +444,6 @@ void TTraceModel::AddRows(std::vector<std::uint32_t> messages) {
             }
         }
     }
-    emit CountsChanged();
 }
 
 } // namespace velquist::ui

@@ -40,9 +40,6 @@ class TTraceModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    // The message index of a row (Qt::UserRole).
-    static constexpr int kMessageRole = Qt::UserRole;
-
     explicit TTraceModel(TTraceSource& source, QObject* parent = nullptr);
     ~TTraceModel() override; // stops the filter's worker
 
@@ -50,7 +47,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    // By number, time or response time; other columns keep the order there is.
+    // Whether the table sorts by `column`: by number, time or response time.
+    static bool Sortable(TTraceColumn column);
+    // By a column that is Sortable; others keep the order there is.
     void sort(int column, Qt::SortOrder order) override;
 
     // Shows the messages `filter` passes (all for an empty filter).
@@ -69,6 +68,8 @@ public:
     std::optional<int> RowOf(std::size_t message) const;
     // The shown messages in trace order.
     std::vector<std::uint32_t> ShownInTraceOrder() const;
+    // Whether each message of the trace is shown, by its index (Total() of them).
+    std::vector<bool> ShownFlags() const;
 
     std::optional<TTraceColumn> SortColumn() const { return FSortColumn; }
 
@@ -82,6 +83,11 @@ private:
     // The reader published more messages / ended.
     void SourceGrew();
     void SourceFinished();
+    // Drops the rows of requests that have found their answer since they were
+    // shown as unanswered.
+    void DropAnswered();
+    // Which of `messages` the filter's conditions on the index reject now.
+    std::vector<bool> RejectedNow(const std::vector<std::uint32_t>& messages) const;
     // Looks at the messages after Scanned(): at once for the index's filters,
     // on a worker for a text filter.
     void Continue();

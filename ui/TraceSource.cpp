@@ -51,7 +51,6 @@ bool TTraceSource::Open(const QString& path, QString& problem) {
         problem = QString::fromLocal8Bit(reason.c_str());
         return false;
     }
-    FWalk = std::make_unique<TTraceWalk>(FFile.Text());
     return true;
 }
 

@@ -96,10 +96,8 @@ public:
     std::size_t Position() const { return FPosition; }
 
     // The index, locked: urgent on the window's thread, patient on a worker's.
-    // Its first Messages() entries may be read.
+    // Its first Messages() entries may be read. Only once started.
     TIndexLock Read(bool urgent = true) const;
-
-    std::string_view Text() const { return FFile.Text(); }
 
 signals:
     // The walk published more messages (coalesced: one signal for all that

@@ -23,10 +23,6 @@ namespace velquist::ui {
 
 namespace {
 
-QString FromLatin(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 double InSeconds(std::chrono::nanoseconds duration) {
     return static_cast<double>(duration.count()) / 1e9;
 }
@@ -34,11 +30,12 @@ double InSeconds(std::chrono::nanoseconds duration) {
 QString Durations(const QString& name, const TDurationStats& stats) {
     QString text = QStringLiteral("%1: %2").arg(name).arg(stats.Count);
     if (stats.Count > 0) {
-        text +=
-            QStringLiteral(", min %1, median %2, p95 %3, max %4, mean %5 s")
-                .arg(FromLatin(FormatSeconds(stats.Min)), FromLatin(FormatSeconds(stats.Median)),
-                     FromLatin(FormatSeconds(stats.P95)), FromLatin(FormatSeconds(stats.Max)),
-                     FromLatin(FormatSeconds(stats.Mean)));
+        const auto seconds = [](std::chrono::nanoseconds duration) {
+            return QString::fromLatin1(FormatSeconds(duration));
+        };
+        text += QStringLiteral(", min %1, median %2, p95 %3, max %4, mean %5 s")
+                    .arg(seconds(stats.Min), seconds(stats.Median), seconds(stats.P95),
+                         seconds(stats.Max), seconds(stats.Mean));
     }
     return text;
 }
@@ -69,18 +66,18 @@ std::vector<TChartPoint> ThinPoints(const std::vector<TChartPoint>& points, std:
     const std::size_t spans = most / 2;
     const double first = points.front().Elapsed;
     const double width = std::max(points.back().Elapsed - first, 1e-9);
+    const auto spanOf = [&](const TChartPoint& point) {
+        return std::min(spans - 1,
+                        static_cast<std::size_t>((point.Elapsed - first) / width * spans));
+    };
     std::vector<TChartPoint> thin;
     std::size_t k = 0;
     while (k < points.size()) {
-        const auto span = std::min(
-            spans - 1, static_cast<std::size_t>((points[k].Elapsed - first) / width * spans));
+        const std::size_t span = spanOf(points[k]);
         std::size_t quickest = k;
         std::size_t slowest = k;
         std::size_t next = k + 1;
-        for (; next < points.size() &&
-               std::min(spans - 1, static_cast<std::size_t>((points[next].Elapsed - first) / width *
-                                                            spans)) == span;
-             ++next) {
+        for (; next < points.size() && spanOf(points[next]) == span; ++next) {
             quickest = points[next].Response < points[quickest].Response ? next : quickest;
             slowest = points[next].Response > points[slowest].Response ? next : slowest;
         }
@@ -163,10 +160,7 @@ TTraceStatsDialog::TTraceStatsDialog(TTraceSource& source, TTraceModel& model, Q
 }
 
 void TTraceStatsDialog::Refresh() {
-    std::vector<bool> shown(FModel.Total());
-    for (int row = 0; row < FModel.rowCount(); ++row) {
-        shown[FModel.MessageAt(row)] = true;
-    }
+    const std::vector<bool> shown = FModel.ShownFlags();
     std::vector<TChartPoint> points;
     TTraceStats stats;
     {
@@ -200,12 +194,12 @@ void TTraceStatsDialog::Refresh() {
     FTypes->clear();
     for (const TDMsgType type : AllMsgTypes()) {
         if (stats.Types[type] > 0) {
-            AddCount(*FTypes, FromLatin(MsgTypeDisplayName(type)), stats.Types[type]);
+            AddCount(*FTypes, QString::fromLatin1(MsgTypeDisplayName(type)), stats.Types[type]);
         }
     }
     FTerminals->clear();
     for (const auto& [luno, count] : stats.Terminals) {
-        AddCount(*FTerminals, FromLatin(luno), count);
+        AddCount(*FTerminals, QString::fromLatin1(luno), count);
     }
 
     QList<QPointF> series;

@@ -62,19 +62,6 @@ QString Title(const QString& path) {
     return QFileInfo(path).fileName() + QStringLiteral(" - Velquist Trace");
 }
 
-// The local files a drag carries.
-QStringList DroppedFiles(const QMimeData* data) {
-    QStringList files;
-    if (data != nullptr) {
-        for (const QUrl& url : data->urls()) {
-            if (url.isLocalFile()) {
-                files.append(url.toLocalFile());
-            }
-        }
-    }
-    return files;
-}
-
 // Columns as wide as what they usually hold; each user's widths are kept.
 void SetColumnWidths(QTableView& table) {
     static const char* const kWidest[kTraceColumns] = {"0000000",
@@ -103,6 +90,18 @@ QMessageBox* ShowProblem(QWidget* parent, const QString& text) {
 }
 
 } // namespace
+
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data != nullptr) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile()) {
+                files.append(url.toLocalFile());
+            }
+        }
+    }
+    return files;
+}
 
 QString TraceSettingsFile(const QString& userFolder) {
     return QDir(userFolder).filePath(QStringLiteral("velquist-trace.ini"));
@@ -172,9 +171,7 @@ TfrmTrace::TfrmTrace(TTraceWindowOptions options, QWidget* parent)
             [this](const QModelIndex& current) { CurrentRowChanged(current); });
     connect(FTable->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         QHeaderView& header = *FTable->horizontalHeader();
-        const auto column = static_cast<TTraceColumn>(section);
-        if (column != TTraceColumn::Number && column != TTraceColumn::Time &&
-            column != TTraceColumn::Response) {
+        if (!TTraceModel::Sortable(static_cast<TTraceColumn>(section))) {
             const auto sorted = FModel->SortColumn();
             header.setSortIndicator(sorted ? static_cast<int>(*sorted) : -1,
                                     header.sortIndicatorOrder());
@@ -224,11 +221,8 @@ QWidget* TfrmTrace::CreateFilterBar() {
     FTypeButton->setPopupMode(QToolButton::InstantPopup);
     auto* types = new QMenu(FTypeButton);
     for (const TDMsgType type : AllMsgTypes()) {
-        const std::string_view name = MsgTypeDisplayName(type);
-        QAction* action =
-            types->addAction(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-        const std::string_view id = MsgTypeName(type);
-        action->setObjectName(QString::fromLatin1(id.data(), static_cast<qsizetype>(id.size())));
+        QAction* action = types->addAction(QString::fromLatin1(MsgTypeDisplayName(type)));
+        action->setObjectName(QString::fromLatin1(MsgTypeName(type)));
         action->setCheckable(true);
         connect(action, &QAction::toggled, this, &TfrmTrace::ApplyFilter);
         FTypeActions.push_back(action);
@@ -394,8 +388,7 @@ void TfrmTrace::ApplyFilter() {
             filter.Types.push_back(AllMsgTypes()[k]);
         }
     }
-    const auto checked = std::count_if(FTypeActions.begin(), FTypeActions.end(),
-                                       [](const QAction* a) { return a->isChecked(); });
+    const std::size_t checked = filter.Types.size();
     FTypeButton->setText(checked == 0   ? QStringLiteral("All types")
                          : checked == 1 ? QStringLiteral("1 type")
                                         : QStringLiteral("%1 types").arg(checked));
@@ -406,10 +399,7 @@ void TfrmTrace::ApplyFilter() {
             static_cast<std::int64_t>(FSlowerSeconds->value() * 1e9 + 0.5));
     }
     filter.MaskCardData = FMask->isChecked();
-    const TTraceFilter& now = FModel->Filter();
-    if (filter.Lunos == now.Lunos && filter.Types == now.Types && filter.Match == now.Match &&
-        filter.Unanswered == now.Unanswered && filter.SlowerThan == now.SlowerThan &&
-        filter.MaskCardData == now.MaskCardData && FModel->Scanned() > 0 &&
+    if (filter == FModel->Filter() && FModel->Scanned() > 0 &&
         (FModel->Filtering() || FModel->Scanned() >= FModel->Total())) {
         return; // the same filter at work or done; a stopped one starts again
     }
@@ -444,7 +434,7 @@ void TfrmTrace::SourceGrew() {
         FTable->selectRow(0);
     }
     UpdateLinks(); // a request read earlier may have found its reply since
-    UpdateCounts();
+    // The model has counted the new messages already (it heard of them first).
 }
 
 void TfrmTrace::SourceFinished() {
@@ -455,10 +445,10 @@ void TfrmTrace::SourceFinished() {
 }
 
 void TfrmTrace::ShowNoMessage() {
-    FProblem = ShowProblem(nullptr, QStringLiteral("No message found in \"%1\".\n\nVelquist reads "
-                                                   "offset dumps (xxd, hexdump -C, od), NETADRD "
-                                                   "trace blocks and one message a line in hex.")
-                                        .arg(QDir::toNativeSeparators(FPath)));
+    ShowProblem(nullptr, QStringLiteral("No message found in \"%1\".\n\nVelquist reads "
+                                        "offset dumps (xxd, hexdump -C, od), NETADRD "
+                                        "trace blocks and one message a line in hex.")
+                             .arg(QDir::toNativeSeparators(FPath)));
     close();
 }
 
@@ -536,10 +526,7 @@ std::optional<std::size_t> TfrmTrace::Linked(TLink link) const {
     case TLink::NextSame:
     case TLink::PreviousSame: {
         // The next one the table shows: the filter chose what is looked at.
-        std::vector<bool> shown(FSource->Messages());
-        for (int row = 0; row < FModel->rowCount(); ++row) {
-            shown[FModel->MessageAt(row)] = true;
-        }
+        const std::vector<bool> shown = FModel->ShownFlags();
         for (auto next = lock->SameTerminal(i, link == TLink::NextSame); next;
              next = lock->SameTerminal(*next, link == TLink::NextSame)) {
             if (*next < shown.size() && shown[*next]) {

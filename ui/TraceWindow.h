@@ -16,9 +16,9 @@
 
 #include "TraceStats.h"
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <optional>
@@ -30,6 +30,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -51,6 +52,10 @@ struct TTraceWindowOptions {
     std::size_t StepMessages = 2048;
     bool Paused = false;
 };
+
+// The local files a drag carries (a drag of files from a file manager); none
+// for a drag of text.
+QStringList DroppedFiles(const QMimeData* data);
 
 // The trace window's INI file in the user's configuration folder `userFolder`.
 QString TraceSettingsFile(const QString& userFolder);
@@ -85,8 +90,6 @@ public:
     QTableView& Table() const { return *FTable; }
     // The statistics dialog, made when first shown.
     TTraceStatsDialog* Statistics() const { return FStats; }
-    // The message box of the last problem (a file with no message), if shown.
-    QMessageBox* Problem() const { return FProblem; }
 
     const QString& Path() const { return FPath; }
 
@@ -143,7 +146,6 @@ private:
     QTableView* FTable = nullptr;
     TTraceDetails* FDetails = nullptr;
     QPointer<TTraceStatsDialog> FStats;
-    QPointer<QMessageBox> FProblem;
     std::optional<std::size_t> FCurrent;
     bool FInRecent = false;        // the file is in the recent files
     QTimer* FStatsLater = nullptr; // counts the statistics anew once the rows are all there

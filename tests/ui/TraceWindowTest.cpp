@@ -184,6 +184,7 @@ private slots:
     void readingIsWatchedStoppedAndClosed();
     void filtersAsTheCommandLine_data();
     void filtersAsTheCommandLine();
+    void unansweredLosesWhatFindsItsAnswer();
     void sortsByTimeAndResponseTime();
     void goesToPairedMessages();
     void highlightsBothWays_data();
@@ -360,6 +361,54 @@ void TraceWindowTest::filtersAsTheCommandLine() {
     QFile file(saved);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().toStdString(), cli.Out);
+}
+
+// Requests shown as unanswered while the trace is read, with a text filter at
+// work too, leave the table when their answer comes, without the filter
+// starting over; Cancel keeps what was found.
+void TraceWindowTest::unansweredLosesWhatFindsItsAnswer() {
+    const test::TTraceGen trace = PairedTrace(7, 200);
+    const TTraceFilter filter{.Match = "track-2", .Unanswered = true};
+    constexpr std::size_t kStep = 10;
+    for (const bool cancel : {false, true}) {
+        std::size_t scanned = 0;
+        bool startedOver = false;
+        TOpened opened(trace.Text, kStep, true);
+        TTraceModel& model = opened.Window.Model();
+        QObject::connect(&model, &TTraceModel::CountsChanged, &model, [&] {
+            startedOver = startedOver || model.Scanned() < scanned;
+            scanned = model.Scanned();
+        });
+        opened.Get<QCheckBox>("unansweredFilter").setChecked(true);
+        QLineEdit& text = opened.Get<QLineEdit>("textFilter");
+        text.setText(QString::fromStdString(filter.Match));
+        QTest::keyClick(&text, Qt::Key_Return);
+        opened.Window.Source().Allow(3);
+        QTRY_VERIFY(model.Scanned() == 3 * kStep && !model.Filtering());
+        const std::vector<std::uint32_t> early = model.ShownInTraceOrder();
+
+        TTraceWalk walk(trace.Text);
+        if (cancel) {
+            opened.Window.Source().Allow(2);
+            QTRY_VERIFY(model.Scanned() == 5 * kStep && !model.Filtering());
+            QTest::mouseClick(&opened.Get<QPushButton>("traceCancel"), Qt::LeftButton);
+            for (int step = 0; step < 5; ++step) {
+                walk.Step(kStep);
+            }
+        } else {
+            opened.Window.Source().Allow(-1);
+            QVERIFY(opened.Settled());
+            walk.Step(opened.Index.size());
+        }
+        const std::vector<std::uint32_t> expected = SelectMessages(walk.Index(), filter);
+        QVERIFY(!expected.empty());
+        QCOMPARE(model.ShownInTraceOrder(), expected);
+        // Some of those shown early found their answer later.
+        QVERIFY(std::any_of(early.begin(), early.end(), [&](std::uint32_t i) {
+            return !std::binary_search(expected.begin(), expected.end(), i);
+        }));
+        QVERIFY(!startedOver);
+    }
 }
 
 // Sorted by time or response time, rows go in the order of their values, the

@@ -66,6 +66,7 @@ struct TTraceFilter {
     bool Unanswered = false; // consumer requests no function command answered
     std::optional<std::chrono::nanoseconds> SlowerThan{}; // function commands answered later
     bool MaskCardData = false; // Match searches the text with card data masked
+    friend bool operator==(const TTraceFilter&, const TTraceFilter&) = default;
 };
 
 class TTraceSelector {
