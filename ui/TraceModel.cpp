@@ -371,7 +371,6 @@ void TTraceModel::StartScan(std::size_t end) {
     FScan->Thread = std::thread([this, scan = FScan.get(), filter = FFilter, from = FScanned, end,
                                  generation = FGeneration] {
         std::optional<TTraceSelector> selector;
-        std::string scratch;
         for (std::size_t at = from; at < end && !scan->Stop;) {
             const std::size_t stop = std::min(at + kScanChunk, end);
             std::vector<std::uint32_t> found;
@@ -380,12 +379,8 @@ void TTraceModel::StartScan(std::size_t end) {
                 if (!selector) {
                     selector.emplace(*lock, filter);
                 }
-                const TTraceViewOptions options{.MaskCardData = filter.MaskCardData,
-                                                .Decode = true};
                 for (; at < stop; ++at) {
-                    if (selector->AcceptsIndexed(at) &&
-                        selector->AcceptsText(
-                            ShownText(ViewTraceMessage(*lock, at, options), scratch))) {
+                    if (selector->Accepts(at)) {
                         found.push_back(static_cast<std::uint32_t>(at));
                     }
                 }
