@@ -21,6 +21,17 @@ inline void PutCaret(QPlainTextEdit& area, int position, int anchor = -1) {
     area.setTextCursor(cursor);
 }
 
+// The child of `parent` called `name`; a test that asks for a control the
+// window lacks stops there.
+template <class T>
+T& NamedChild(const QObject& parent, const char* name) {
+    T* const child = parent.findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr) {
+        qFatal("%s has no %s", parent.metaObject()->className(), name);
+    }
+    return *child;
+}
+
 class TWindow {
 public:
     TWindow() : Form(Settings()) {}
@@ -33,11 +44,7 @@ public:
 
     template <class T>
     T& Get(const char* name) {
-        T* const child = Form.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) {
-            qFatal("the window has no %s", name);
-        }
-        return *child;
+        return NamedChild<T>(Form, name);
     }
 
     velquist::ui::TInputArea& Input() { return Get<velquist::ui::TInputArea>("mmDie"); }

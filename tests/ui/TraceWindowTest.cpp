@@ -127,11 +127,7 @@ public:
 
     template <class T>
     T& Get(const char* name) {
-        T* const child = Window.findChild<T*>(QString::fromLatin1(name));
-        if (child == nullptr) {
-            qFatal("the trace window has no %s", name);
-        }
-        return *child;
+        return NamedChild<T>(Window, name);
     }
 
     void Trigger(const char* action) { Get<QAction>(action).trigger(); }
